@@ -1,0 +1,129 @@
+// vellum-capture: renders the still exactly as the deliverable of the same resolution does,
+// presents one frame into a hidden window, and writes that frame or one of the pipeline's
+// buffers as a PNG, top row first.
+
+#include <GL/gl.h>
+#include <GLFW/glfw3.h>
+#include <png.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "host/glfw_host.h"
+#include "pipeline/buffers.h"
+#include "pipeline/stages.h"
+
+static const char usage[] =
+    "usage: " VELLUM_PROGRAM " OUT.png [--stage frame|render|composite|grain|vignette]\n"
+    "  frame      the finished frame as drawn (default)\n"
+    "  render     the averaged render, before the vignette and grain\n"
+    "  composite  the render under the vignette, before the grain\n"
+    "  grain      the film grain\n"
+    "  vignette   the vignette mask\n";
+
+// The PNG is written to a temporary name beside the target and renamed over it only once
+// complete, so an interrupted or failed run leaves no partial file behind.
+static char temporaryPath[4096];
+
+static void RemoveTemporaryAndDie(int signal)
+{
+    unlink(temporaryPath);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+[[noreturn]] static void FailOnFile(const std::string& what, int error)
+{
+    if (temporaryPath[0]) unlink(temporaryPath);
+    std::fprintf(stderr, VELLUM_PROGRAM ": %s: %s\n", what.c_str(), std::strerror(error));
+    std::exit(1);
+}
+
+static bool WritePng(FILE* file, const std::uint8_t* bottomUpRgba)
+{
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_init_io(png, file);
+    png_set_IHDR(png, info, ScreenWidth, ScreenHeight, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int row = ScreenHeight - 1; row >= 0; --row)
+        png_write_row(png, bottomUpRgba + std::size_t(row) * ScreenWidth * 4);
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+int main(int argc, char** argv)
+{
+    std::string out, stage = "frame";
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--stage" && i + 1 < argc) stage = argv[++i];
+        else if (arg.rfind("-", 0) != 0 && out.empty()) out = arg;
+        else { std::fputs(usage, stderr); return 2; }
+    }
+    const std::uint8_t* buffer = stage == "render"    ? renderImage
+                               : stage == "composite" ? compositeImage
+                               : stage == "grain"     ? grainImage
+                               : stage == "vignette"  ? vignetteMask
+                                                      : nullptr;
+    if (out.empty() || (!buffer && stage != "frame")) {
+        std::fputs(usage, stderr);
+        return 2;
+    }
+
+    // Claim the temporary file first, so an unwritable path fails before the long render.
+    std::snprintf(temporaryPath, sizeof temporaryPath, "%s.XXXXXX", out.c_str());
+    const int fd = mkstemp(temporaryPath);
+    if (fd < 0) {
+        temporaryPath[0] = 0;
+        FailOnFile("cannot write " + out, errno);
+    }
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, RemoveTemporaryAndDie);
+
+    StartGlfw(VELLUM_PROGRAM);
+    RequestFramebuffer();
+    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+    GLFWwindow* window = glfwCreateWindow(ScreenWidth, ScreenHeight, VELLUM_PROGRAM, nullptr, nullptr);
+    if (!window) {
+        unlink(temporaryPath);
+        FailWithGlfw("cannot open an OpenGL window");
+    }
+    glfwMakeContextCurrent(window);
+
+    RenderStill();
+    PresentFrame();
+    std::vector<std::uint8_t> frame;
+    if (!buffer) {
+        frame.resize(std::size_t(ScreenPixels) * 4);
+        glReadPixels(0, 0, ScreenWidth, ScreenHeight, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
+        buffer = frame.data();
+    }
+    glfwDestroyWindow(window);
+    glfwTerminate();
+
+    FILE* file = fdopen(fd, "wb");
+    if (!file) FailOnFile("cannot write " + out, errno);
+    errno = 0;
+    const bool written = WritePng(file, buffer);
+    const int writeError = errno ? errno : EIO;
+    if (std::fclose(file) != 0 || !written) FailOnFile("cannot write " + out, writeError);
+    // mkstemp creates the file private to its owner; give it the usual permissions.
+    const mode_t mask = umask(0);
+    umask(mask);
+    chmod(temporaryPath, 0666 & ~mask);
+    if (std::rename(temporaryPath, out.c_str()) != 0) FailOnFile("cannot write " + out, errno);
+    return 0;
+}

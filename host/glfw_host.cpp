@@ -1,0 +1,46 @@
+#include "host/glfw_host.h"
+
+#include <GLFW/glfw3.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+static const char* programName = "vellum";
+static char glfwProblem[256] = "unknown error";
+
+static void NoteProblem(int, const char* description)
+{
+    std::snprintf(glfwProblem, sizeof glfwProblem, "%s", description);
+}
+
+void StartGlfw(const char* program)
+{
+    programName = program;
+    glfwSetErrorCallback(NoteProblem);
+    if (!glfwInit()) FailWithGlfw("cannot reach the X display");
+}
+
+void FailWithGlfw(const char* what)
+{
+    std::fprintf(stderr, "%s: %s: %s\n", programName, what, glfwProblem);
+    glfwTerminate();
+    std::exit(1);
+}
+
+void RequestFramebuffer()
+{
+    glfwWindowHint(GLFW_DECORATED, GLFW_FALSE);
+    glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
+    glfwWindowHint(GLFW_AUTO_ICONIFY, GLFW_FALSE);
+    glfwWindowHint(GLFW_DOUBLEBUFFER, GLFW_TRUE);
+    glfwWindowHint(GLFW_DEPTH_BITS, 16);
+    glfwWindowHint(GLFW_STENCIL_BITS, 0);
+    // GLX offers accumulation buffers of 16 bits a channel or none, and none with samples.
+    // Asking 16 on all four channels makes the accumulation configs the best match; asking
+    // fewer scores as a tie that may pick a config without one.
+    glfwWindowHint(GLFW_ACCUM_RED_BITS, 16);
+    glfwWindowHint(GLFW_ACCUM_GREEN_BITS, 16);
+    glfwWindowHint(GLFW_ACCUM_BLUE_BITS, 16);
+    glfwWindowHint(GLFW_ACCUM_ALPHA_BITS, 16);
+    glfwWindowHint(GLFW_SAMPLES, 0);
+}

@@ -1,0 +1,85 @@
+// The Linux entry of vellum-1080 and vellum-720: X11 and GLX through GLFW.
+//
+// Full screen at the build's resolution, one render, then the same frame until Escape. X11
+// keeps a changed display mode after its client dies, so the mode is put back by destroying
+// the window on every way out: Escape, and SIGINT, SIGTERM or SIGHUP, after which the process
+// ends by that same signal.
+
+#include <GLFW/glfw3.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <initializer_list>
+
+#include "host/glfw_host.h"
+#include "pipeline/buffers.h"
+#include "pipeline/stages.h"
+
+static volatile std::sig_atomic_t pendingSignal = 0;
+
+static void NoteSignal(int signal) { pendingSignal = signal; }
+
+// Ends the process as the pending signal would have, once the display mode is back.
+static void EndIfSignalled(GLFWwindow* window)
+{
+    const int signal = pendingSignal;
+    if (signal == 0) return;
+    glfwDestroyWindow(window);
+    glfwTerminate();
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+    std::_Exit(128 + signal);
+}
+
+// A full-screen window switches the primary monitor to ScreenWidth x ScreenHeight until the
+// window is destroyed. Where the monitor offers no such mode, the same borderless window
+// covers the top-left ScreenWidth x ScreenHeight of the screen instead.
+static GLFWwindow* OpenWindow()
+{
+    RequestFramebuffer();
+    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+    GLFWwindow* window = glfwCreateWindow(ScreenWidth, ScreenHeight, VELLUM_PROGRAM, monitor, nullptr);
+    if (!window) FailWithGlfw("cannot open an OpenGL window");
+
+    const GLFWvidmode* mode = glfwGetVideoMode(monitor);
+    if (mode && mode->width == ScreenWidth && mode->height == ScreenHeight) return window;
+
+    glfwDestroyWindow(window);
+    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+    window = glfwCreateWindow(ScreenWidth, ScreenHeight, VELLUM_PROGRAM, nullptr, nullptr);
+    if (!window) FailWithGlfw("cannot open an OpenGL window");
+    glfwSetWindowPos(window, 0, 0);
+    glfwShowWindow(window);
+    return window;
+}
+
+int main()
+{
+    struct sigaction action {};
+    action.sa_handler = NoteSignal;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+
+    StartGlfw(VELLUM_PROGRAM);
+
+    GLFWwindow* window = OpenWindow();
+    glfwMakeContextCurrent(window);
+    glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_HIDDEN);
+    // A press since the last poll counts even if the key is up again by then.
+    glfwSetInputMode(window, GLFW_STICKY_KEYS, GLFW_TRUE);
+    EndIfSignalled(window);
+
+    RenderStill();
+    EndIfSignalled(window);
+
+    do {
+        PresentFrame();
+        glfwSwapBuffers(window);
+        glfwPollEvents();
+        EndIfSignalled(window);
+    } while (glfwGetKey(window, GLFW_KEY_ESCAPE) != GLFW_PRESS);
+
+    glfwDestroyWindow(window);
+    glfwTerminate();
+    return 0;
+}

@@ -1,0 +1,37 @@
+// Shared image buffers and the process-wide random generator.
+#pragma once
+
+#include <cstdint>
+
+#if !defined(VELLUM_SCREEN_WIDTH) || !defined(VELLUM_SCREEN_HEIGHT)
+#error "Build with VELLUM_SCREEN_WIDTH and VELLUM_SCREEN_HEIGHT set (1920x1080 or 1280x720)"
+#endif
+
+// The output resolution. It sets the display mode, the window, the read-back and draw sizes,
+// the vignette's extent and the buffers' capacity; the picture and its projection ignore it.
+constexpr int ScreenWidth  = VELLUM_SCREEN_WIDTH;
+constexpr int ScreenHeight = VELLUM_SCREEN_HEIGHT;
+constexpr int ScreenPixels = ScreenWidth * ScreenHeight;
+
+// Each buffer reserves 8 screens' worth of pixels (32 bytes per screen pixel); only the first
+// ScreenPixels make up the image. The rest is zero-initialised static storage that is never
+// touched, so it costs address space only.
+constexpr int BufferPixels = 8 * ScreenPixels;
+
+// RGBA bytes, bottom row first: the order in which OpenGL reads and draws pixels.
+using ImageBuffer = std::uint8_t[4 * BufferPixels];
+
+extern ImageBuffer renderImage;     // the averaged render, read back once
+extern ImageBuffer grainImage;      // the film grain, screen-blended over every frame
+extern ImageBuffer vignetteMask;    // the grey mask of the soft-light blend
+extern ImageBuffer compositeImage;  // the frame drawn each time
+
+// One 32-bit linear congruential generator shared by the grain fill and the pass shifts.
+extern std::uint32_t RandomState;
+
+// Returns the full upper 16 bits of the next state, 0 to 65535.
+inline unsigned NextRandom()
+{
+    RandomState = RandomState * 1103515245u + 12345u;
+    return RandomState >> 16;
+}
