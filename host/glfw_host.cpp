@@ -33,6 +33,8 @@ void RequestFramebuffer()
     glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
     glfwWindowHint(GLFW_AUTO_ICONIFY, GLFW_FALSE);
     glfwWindowHint(GLFW_DOUBLEBUFFER, GLFW_TRUE);
+    // RGB with no alpha channel, so every pixel read back has alpha 255.
+    glfwWindowHint(GLFW_ALPHA_BITS, 0);
     glfwWindowHint(GLFW_DEPTH_BITS, 16);
     glfwWindowHint(GLFW_STENCIL_BITS, 0);
     // GLX offers accumulation buffers of 16 bits a channel or none, and none with samples.

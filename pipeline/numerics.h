@@ -11,8 +11,7 @@ float PassShift(unsigned draw);
 // Soft light of a rendered channel a (0-255) under a mask value c (0-255).
 std::uint8_t SoftLight(int a, int c);
 
-// Fills the 256 x 256 soft-light lookup table; ComposeFrame needs it.
-void BuildSoftLightTable();
-
-// compositeImage from renderImage and vignetteMask over the drawn pixels, alpha 255.
+// compositeImage from renderImage and vignetteMask over the drawn pixels, alpha 255: with
+// AVX2 where the processor has it, otherwise the plain loop.
 void ComposeFrame();
+void ComposeFramePlain();

@@ -24,7 +24,6 @@ void RenderStill()
 
     BuildGrain();
     BuildVignette();
-    BuildSoftLightTable();
 
     glClear(GL_ACCUM_BUFFER_BIT);
     for (int pass = 0; pass < Passes; ++pass) {

@@ -1,0 +1,42 @@
+# Front door: `make run` shows the picture (or writes it as PNG without a display),
+# `make test` builds and runs every test on a private X server. Both install what they need.
+
+BUILD    ?= build
+JOBS     ?= $(shell nproc 2>/dev/null || echo 2)
+XVFB     := xvfb-run -a -s "-screen 0 1920x1080x24"
+PACKAGES := build-essential cmake libglfw3-dev libgl-dev libgl1-mesa-dri libpng-dev \
+            libgtest-dev libbenchmark-dev libx11-dev libxtst-dev xvfb xauth
+SUDO     := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
+
+.PHONY: all deps build run test bench clean
+
+all: build
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+		echo "Installing:" $$missing; \
+		$(SUDO) apt-get update && \
+		DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y --no-install-recommends $$missing; \
+	fi
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DVELLUM_WERROR=ON
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@if [ -n "$$DISPLAY" ]; then \
+		./$(BUILD)/vellum-1080; \
+	else \
+		$(XVFB) ./$(BUILD)/vellum-capture-1080 vellum-1080.png && \
+		echo "No display here: wrote the picture to $(CURDIR)/vellum-1080.png"; \
+	fi
+
+test: build
+	$(XVFB) ctest --test-dir $(BUILD) --output-on-failure
+
+bench: build
+	./$(BUILD)/bench/composite_bench
+
+clean:
+	rm -rf $(BUILD)

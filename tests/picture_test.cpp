@@ -1,0 +1,106 @@
+// The picture table's form: layers, the fixed rows, and the shape of every polygon.
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "picture/picture.h"
+
+namespace {
+
+using Points = std::vector<std::pair<int, int>>;
+
+Points PointsOf(const Polygon& polygon)
+{
+    Points points;
+    for (int i = 0; i < polygon.count; ++i) points.emplace_back(polygon.vertex[i].x, polygon.vertex[i].y);
+    return points;
+}
+
+// Twice the signed area, in design coordinates (y down): positive is clockwise on screen.
+long TwiceArea(const Points& p)
+{
+    long sum = 0;
+    for (std::size_t i = 0; i < p.size(); ++i) {
+        const auto& [x0, y0] = p[i];
+        const auto& [x1, y1] = p[(i + 1) % p.size()];
+        sum += long(x0) * y1 - long(x1) * y0;
+    }
+    return sum;
+}
+
+// The rows of each layer, in drawing order.
+std::vector<std::vector<const Polygon*>> RowsByLayer()
+{
+    std::vector<std::vector<const Polygon*>> layers;
+    const Polygon* row = picturePolygons;
+    for (const Layer& layer : pictureLayers) {
+        layers.emplace_back();
+        for (int i = 0; i < layer.polygons; ++i) layers.back().push_back(row++);
+    }
+    EXPECT_EQ(row, picturePolygons + picturePolygonCount);
+    return layers;
+}
+
+TEST(PictureLayers, ColoursBlendingAndPrimitives)
+{
+    struct Expected { int r, g, b, a; bool blending; Primitive primitive; };
+    const Expected expected[LayerCount] = {
+        {255, 255, 255, 255, false, OneQuad}, {150, 150, 150, 255, false, Polygons},
+        {0, 0, 0, 255, false, Polygons},      {255, 255, 255, 255, false, Polygons},
+        {255, 219, 163, 125, true, OneQuad},  {0, 0, 0, 255, false, Polygons},
+        {255, 237, 212, 255, false, Polygons},
+    };
+    for (int i = 0; i < LayerCount; ++i) {
+        const Layer& layer = pictureLayers[i];
+        const Expected& e = expected[i];
+        EXPECT_EQ((std::vector<int>{layer.r, layer.g, layer.b, layer.a}), (std::vector<int>{e.r, e.g, e.b, e.a}))
+            << "layer " << i + 1;
+        EXPECT_EQ(layer.blending, e.blending) << "layer " << i + 1;
+        EXPECT_EQ(layer.primitive, e.primitive) << "layer " << i + 1;
+    }
+}
+
+TEST(PictureLayers, FullFrameQuadsAndFixedFirstAndLastPolygons)
+{
+    const auto layers = RowsByLayer();
+    const Points frame = {{0, 0}, {1920, 0}, {1920, 1080}, {0, 1080}};
+    for (int i : {0, 4}) {
+        ASSERT_EQ(layers[i].size(), 1u);
+        EXPECT_EQ(PointsOf(*layers[i][0]), frame);
+    }
+    const std::pair<Points, Points> fixed[] = {
+        {{{1132, 901}, {1049, 832}, {1133, 833}},
+         {{1668, 720}, {1670, 712}, {1681, 708}, {1682, 708}, {1686, 723}, {1679, 731}}},
+        {{{1482, 194}, {1445, 194}, {1447, 169}, {1476, 162}}, {{1283, 581}, {1132, 871}, {1264, 585}}},
+        {{{1282, 731}, {1297, 746}, {1303, 757}, {1287, 754}},
+         {{1855, 590}, {1861, 576}, {1862, 576}, {1866, 587}, {1864, 597}}},
+        {{{753, 800}, {767, 815}, {746, 813}, {738, 799}}, {{880, 549}, {382, 709}, {393, 700}}},
+        {{{941, 600}, {940, 601}, {939, 599}}, {{922, 596}, {900, 597}, {908, 590}, {921, 593}}},
+    };
+    const int polygonLayers[] = {1, 2, 3, 5, 6};
+    for (int k = 0; k < 5; ++k) {
+        const auto& rows = layers[polygonLayers[k]];
+        ASSERT_GE(rows.size(), 2u);
+        EXPECT_EQ(PointsOf(*rows.front()), fixed[k].first) << "layer " << polygonLayers[k] + 1;
+        EXPECT_EQ(PointsOf(*rows.back()), fixed[k].second) << "layer " << polygonLayers[k] + 1;
+    }
+}
+
+TEST(PicturePolygons, SizeWindingAndPlacement)
+{
+    for (int i = 0; i < picturePolygonCount; ++i) {
+        const Points points = PointsOf(picturePolygons[i]);
+        EXPECT_GE(points.size(), 3u) << "row " << i;
+        EXPECT_LE(points.size(), 8u) << "row " << i;
+        EXPECT_GT(TwiceArea(points), 0) << "row " << i;
+        EXPECT_EQ(std::set(points.begin(), points.end()).size(), points.size()) << "row " << i << " repeats a vertex";
+        for (const auto& [x, y] : points) {
+            EXPECT_TRUE(x >= 0 && x <= 1920 && y >= 0 && y <= 1080) << "row " << i << " (" << x << ", " << y << ")";
+        }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,221 @@
+// The real programs on the test X server: the capture tool's command line and files, and each
+// deliverable showing exactly the captured frame until Escape.
+
+#include <gtest/gtest.h>  // before Xlib, whose None and Bool macros it would trip over
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "png_io.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct Build {
+    const char* suffix;
+    int width, height;
+};
+
+std::string Program(const std::string& name) { return std::string(VELLUM_BIN_DIR) + "/" + name; }
+
+fs::path Scratch()
+{
+    static const fs::path dir = [] {
+        char pattern[] = "/tmp/vellum-test-XXXXXX";
+        return fs::path(mkdtemp(pattern));
+    }();
+    return dir;
+}
+
+std::string ReadFile(const fs::path& path)
+{
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Starts a program with stderr to a file; without a display if asked.
+pid_t Start(const std::vector<std::string>& args, const fs::path& errors, bool display = true)
+{
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (!display) unsetenv("DISPLAY");
+        if (!freopen(errors.c_str(), "w", stderr)) _exit(126);
+        std::vector<char*> argv;
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+// Waits for the exit, bounded only to catch a hang; -1 (and the process killed) on a hang.
+int Wait(pid_t pid, std::chrono::seconds bound = 300s)
+{
+    const auto end = std::chrono::steady_clock::now() + bound;
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > end) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return -1;
+        }
+        std::this_thread::sleep_for(50ms);
+    }
+    return status;
+}
+
+int RunProgram(const std::vector<std::string>& args, const fs::path& errors, bool display = true)
+{
+    return Wait(Start(args, errors, display));
+}
+
+bool Exited(int status, int code) { return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == code; }
+
+int Lines(const std::string& text) { return int(std::count(text.begin(), text.end(), '\n')); }
+
+// The top-left width x height of the screen, as RGBA top row first.
+Image Screenshot(Display* display, int width, int height)
+{
+    Image shot{width, height, std::vector<std::uint8_t>(std::size_t(width) * height * 4)};
+    XImage* image = XGetImage(display, DefaultRootWindow(display), 0, 0, width, height, AllPlanes, ZPixmap);
+    if (!image) return {};
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const unsigned long pixel = XGetPixel(image, x, y);
+            std::uint8_t* out = &shot.rgba[(std::size_t(y) * width + x) * 4];
+            out[0] = (pixel & image->red_mask) >> 16;
+            out[1] = (pixel & image->green_mask) >> 8;
+            out[2] = pixel & image->blue_mask;
+            out[3] = 255;
+        }
+    XDestroyImage(image);
+    return shot;
+}
+
+bool SameColours(const Image& a, const Image& b)
+{
+    if (a.width != b.width || a.height != b.height) return false;
+    for (std::size_t i = 0; i < a.rgba.size(); i += 4)
+        if (a.rgba[i] != b.rgba[i] || a.rgba[i + 1] != b.rgba[i + 1] || a.rgba[i + 2] != b.rgba[i + 2]) return false;
+    return true;
+}
+
+void PressKey(Display* display, KeySym key)
+{
+    const KeyCode code = XKeysymToKeycode(display, key);
+    XTestFakeKeyEvent(display, code, True, 0);
+    XTestFakeKeyEvent(display, code, False, 0);
+    XFlush(display);
+}
+
+class Programs : public ::testing::TestWithParam<Build> {};
+
+TEST_P(Programs, CaptureRejectsBadArguments)
+{
+    const std::string capture = Program(std::string("vellum-capture-") + GetParam().suffix);
+    const fs::path errors = Scratch() / "usage.txt";
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {capture},
+             {capture, "a.png", "--stage", "everything"},
+             {capture, "a.png", "--stage"},
+             {capture, "a.png", "b.png"},
+             {capture, "--fast", "a.png"}}) {
+        EXPECT_TRUE(Exited(RunProgram(args, errors), 2)) << args.size();
+        EXPECT_NE(ReadFile(errors).find("usage:"), std::string::npos);
+    }
+    EXPECT_FALSE(fs::exists("a.png"));
+}
+
+TEST_P(Programs, CaptureLeavesNoFileWhereItCannotWrite)
+{
+    const std::string capture = Program(std::string("vellum-capture-") + GetParam().suffix);
+    const fs::path errors = Scratch() / "unwritable.txt";
+    EXPECT_TRUE(Exited(RunProgram({capture, "/nonexistent-dir/out.png"}, errors), 1));
+    EXPECT_EQ(Lines(ReadFile(errors)), 1) << ReadFile(errors);
+    EXPECT_NE(ReadFile(errors).find("/nonexistent-dir/out.png"), std::string::npos);
+
+    // A directory in the way: the render runs, the rename fails, the temporary file goes.
+    const fs::path dir = Scratch() / "occupied";
+    fs::create_directories(dir / "inside");
+    EXPECT_TRUE(Exited(RunProgram({capture, dir.string(), "--stage", "render"}, errors), 1));
+    EXPECT_EQ(Lines(ReadFile(errors)), 1) << ReadFile(errors);
+    for (const auto& entry : fs::directory_iterator(Scratch()))
+        EXPECT_EQ(entry.path().string().find("occupied."), std::string::npos) << entry.path();
+}
+
+TEST_P(Programs, WithoutAnXServerSayOneLineAndFail)
+{
+    const fs::path errors = Scratch() / "nodisplay.txt";
+    for (const std::string name : {"vellum-", "vellum-capture-"}) {
+        const std::string program = Program(name + GetParam().suffix);
+        const fs::path out = Scratch() / "nodisplay.png";
+        EXPECT_TRUE(Exited(RunProgram({program, out.string()}, errors, false), 1)) << name;
+        EXPECT_EQ(Lines(ReadFile(errors)), 1) << ReadFile(errors);
+        EXPECT_FALSE(fs::exists(out));
+    }
+}
+
+TEST_P(Programs, ShowsTheCapturedFrameUntilEscape)
+{
+    const Build build = GetParam();
+    const fs::path framePng = Scratch() / (std::string("frame-") + build.suffix + ".png");
+    const fs::path errors = Scratch() / "show.txt";
+    ASSERT_TRUE(Exited(RunProgram({Program(std::string("vellum-capture-") + build.suffix), framePng.string()}, errors), 0))
+        << ReadFile(errors);
+    Image frame;
+    ASSERT_TRUE(ReadPng(framePng, frame));
+    ASSERT_EQ(frame.width, build.width);
+    ASSERT_EQ(frame.height, build.height);
+
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    const pid_t pid = Start({Program(std::string("vellum-") + build.suffix)}, errors);
+
+    // Wait for the first frame; the bound only catches a hang.
+    bool shown = false;
+    for (auto end = std::chrono::steady_clock::now() + 180s; !shown && std::chrono::steady_clock::now() < end;) {
+        std::this_thread::sleep_for(250ms);
+        shown = SameColours(Screenshot(display, build.width, build.height), frame);
+        int status;
+        if (waitpid(pid, &status, WNOHANG) != 0) break;
+    }
+    EXPECT_TRUE(shown) << "the screen never showed the captured frame";
+    std::this_thread::sleep_for(1s);
+    EXPECT_TRUE(SameColours(Screenshot(display, build.width, build.height), frame)) << "the frame changed";
+
+    XTestFakeMotionEvent(display, -1, 10, 10, 0);
+    PressKey(display, XK_Escape);
+    EXPECT_TRUE(Exited(Wait(pid, 60s), 0));
+    EXPECT_EQ(ReadFile(errors), "");
+    XCloseDisplay(display);
+}
+
+INSTANTIATE_TEST_SUITE_P(Builds, Programs, ::testing::Values(Build{"720", 1280, 720}, Build{"1080", 1920, 1080}),
+                         [](const auto& info) { return std::string("vellum_") + info.param.suffix; });
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    const int result = RUN_ALL_TESTS();
+    fs::remove_all(Scratch());
+    return result;
+}

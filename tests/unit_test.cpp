@@ -1,0 +1,117 @@
+// The generator, the pass shifts and the soft-light composite, against the numbers they must
+// give and against straightforward references.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <random>
+
+#include "pipeline/buffers.h"
+#include "pipeline/numerics.h"
+
+namespace {
+
+// The composite as written: double arithmetic rounded to float at the three marked points.
+int ReferenceSoftLight(int a, int c)
+{
+    const double t = float(a + (2.0 * c / 255) * (255 - a));
+    const double s = float(a / 255.0);
+    const double v = std::clamp(double(float(t * s)), 0.0, 255.0);
+    return int(v);
+}
+
+int AllDoubleSoftLight(int a, int c)
+{
+    return int(std::clamp((a + (2.0 * c / 255) * (255 - a)) * (a / 255.0), 0.0, 255.0));
+}
+
+TEST(NextRandom, StartsFromOneAndReturnsTheUpperSixteenBits)
+{
+    RandomState = 1;
+    EXPECT_EQ(NextRandom(), 16838u);
+    EXPECT_EQ(NextRandom(), 38526u);  // above 32767: the result is not masked to 15 bits
+    EXPECT_EQ(NextRandom(), 10113u);
+    std::uint32_t state = 1;
+    for (int i = 0; i < 3; ++i) state = state * 1103515245u + 12345u;
+    EXPECT_EQ(RandomState, state);
+    RandomState = 0xFFFFFFFFu;  // wraps modulo 2^32
+    EXPECT_EQ(NextRandom(), ((0xFFFFFFFFu * 1103515245u + 12345u) >> 16));
+    RandomState = 1;
+}
+
+TEST(PassShift, SpansMinusOneToJustBelowOne)
+{
+    EXPECT_EQ(PassShift(0), -1.0f);
+    EXPECT_EQ(PassShift(16383), 0.0f);
+    EXPECT_EQ(PassShift(32765), float(16382.0 / 16383));
+    EXPECT_EQ(PassShift(32766), -1.0f);  // the modulus wraps
+    EXPECT_EQ(PassShift(65535), PassShift(65535 - 32766));
+}
+
+TEST(SoftLight, KnownValues)
+{
+    EXPECT_EQ(SoftLight(128, 255), 191);
+    EXPECT_EQ(SoftLight(128, 128), 128);
+    EXPECT_EQ(SoftLight(128, 0), 64);
+    EXPECT_EQ(SoftLight(200, 40), 170);
+    for (int c = 0; c < 256; ++c) {
+        EXPECT_EQ(SoftLight(0, c), 0) << c;
+        EXPECT_EQ(SoftLight(255, c), 255) << c;
+    }
+}
+
+TEST(SoftLight, FloatRoundingsDecideExactlyOnePair)
+{
+    EXPECT_EQ(SoftLight(187, 240), 231);
+    EXPECT_EQ(AllDoubleSoftLight(187, 240), 230);
+    int differing = 0;
+    for (int a = 0; a < 256; ++a)
+        for (int c = 0; c < 256; ++c) {
+            ASSERT_EQ(SoftLight(a, c), ReferenceSoftLight(a, c)) << a << ", " << c;
+            differing += SoftLight(a, c) != AllDoubleSoftLight(a, c);
+        }
+    EXPECT_EQ(differing, 1);
+}
+
+TEST(SoftLight, AllZeroMaskSquaresTheImage)
+{
+    for (int a = 0; a < 256; ++a) EXPECT_EQ(SoftLight(a, 0), a * a / 255) << a;
+}
+
+// The fast composite against the formula, over every (a, c) pair on every channel, and with
+// each channel of a pixel under a different mask value.
+TEST(ComposeFrame, MatchesTheFormulaForEveryPairAndChannel)
+{
+    static_assert(ScreenPixels >= 3 * 65536);
+    std::mt19937 random(7);
+    for (int i = 0; i < ScreenPixels; ++i) {
+        const int pair = i % 65536, round = i / 65536;
+        std::uint8_t* render = renderImage + 4 * i;
+        std::uint8_t* mask = vignetteMask + 4 * i;
+        for (int k = 0; k < 3; ++k) {
+            // Round r puts pair p on channel r % 3; the other channels get random values.
+            const bool exhaustive = k == round % 3;
+            render[k] = exhaustive ? pair & 255 : random() & 255;
+            mask[k] = exhaustive ? pair >> 8 : random() & 255;
+        }
+        render[3] = random() & 255;
+        mask[3] = random() & 255;
+    }
+    for (void (*compose)() : {ComposeFramePlain, ComposeFrame}) {
+        std::memset(compositeImage, 0, 4 * std::size_t(ScreenPixels));
+        compose();
+        for (int i = 0; i < ScreenPixels; ++i) {
+            for (int k = 0; k < 3; ++k)
+                ASSERT_EQ(compositeImage[4 * i + k],
+                          ReferenceSoftLight(renderImage[4 * i + k], vignetteMask[4 * i + k]))
+                    << "pixel " << i << " channel " << k;
+            ASSERT_EQ(compositeImage[4 * i + 3], 255) << "pixel " << i;
+        }
+    }
+    // Nothing past the drawn pixels is written.
+    EXPECT_EQ(compositeImage[4 * ScreenPixels], 0);
+}
+
+}  // namespace
