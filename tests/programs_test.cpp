@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -125,6 +126,35 @@ void PressKey(Display* display, KeySym key)
     XFlush(display);
 }
 
+// Polls the screen until it shows the image; the bound only catches a hang or an early exit.
+bool WaitForScreen(Display* display, pid_t pid, const Image& image)
+{
+    for (auto end = std::chrono::steady_clock::now() + 180s; std::chrono::steady_clock::now() < end;) {
+        std::this_thread::sleep_for(250ms);
+        if (SameColours(Screenshot(display, image.width, image.height), image)) return true;
+        int status;
+        if (waitpid(pid, &status, WNOHANG) != 0) return false;
+    }
+    return false;
+}
+
+// The capture tool's frame for a build, made once per run.
+const Image& CapturedFrame(const Build& build)
+{
+    static std::map<std::string, Image> frames;
+    Image& frame = frames[build.suffix];
+    if (frame.width == 0) {
+        const fs::path png = Scratch() / (std::string("frame-") + build.suffix + ".png");
+        const fs::path errors = Scratch() / "capture.txt";
+        const int status = RunProgram({Program(std::string("vellum-capture-") + build.suffix), png.string()}, errors);
+        EXPECT_TRUE(Exited(status, 0)) << ReadFile(errors);
+        EXPECT_TRUE(ReadPng(png, frame));
+        EXPECT_EQ(frame.width, build.width);
+        EXPECT_EQ(frame.height, build.height);
+    }
+    return frame;
+}
+
 class Programs : public ::testing::TestWithParam<Build> {};
 
 TEST_P(Programs, CaptureRejectsBadArguments)
@@ -175,27 +205,12 @@ TEST_P(Programs, WithoutAnXServerSayOneLineAndFail)
 TEST_P(Programs, ShowsTheCapturedFrameUntilEscape)
 {
     const Build build = GetParam();
-    const fs::path framePng = Scratch() / (std::string("frame-") + build.suffix + ".png");
     const fs::path errors = Scratch() / "show.txt";
-    ASSERT_TRUE(Exited(RunProgram({Program(std::string("vellum-capture-") + build.suffix), framePng.string()}, errors), 0))
-        << ReadFile(errors);
-    Image frame;
-    ASSERT_TRUE(ReadPng(framePng, frame));
-    ASSERT_EQ(frame.width, build.width);
-    ASSERT_EQ(frame.height, build.height);
-
+    const Image& frame = CapturedFrame(build);
     Display* display = XOpenDisplay(nullptr);
     ASSERT_NE(display, nullptr);
     const pid_t pid = Start({Program(std::string("vellum-") + build.suffix)}, errors);
-
-    // Wait for the first frame; the bound only catches a hang.
-    bool shown = false;
-    for (auto end = std::chrono::steady_clock::now() + 180s; !shown && std::chrono::steady_clock::now() < end;) {
-        std::this_thread::sleep_for(250ms);
-        shown = SameColours(Screenshot(display, build.width, build.height), frame);
-        int status;
-        if (waitpid(pid, &status, WNOHANG) != 0) break;
-    }
+    const bool shown = WaitForScreen(display, pid, frame);
     EXPECT_TRUE(shown) << "the screen never showed the captured frame";
     std::this_thread::sleep_for(1s);
     EXPECT_TRUE(SameColours(Screenshot(display, build.width, build.height), frame)) << "the frame changed";
@@ -204,6 +219,24 @@ TEST_P(Programs, ShowsTheCapturedFrameUntilEscape)
     PressKey(display, XK_Escape);
     EXPECT_TRUE(Exited(Wait(pid, 60s), 0));
     EXPECT_EQ(ReadFile(errors), "");
+    XCloseDisplay(display);
+}
+
+TEST_P(Programs, TerminationSignalsEndItAsTheSignalWould)
+{
+    const Build build = GetParam();
+    const fs::path errors = Scratch() / "signal.txt";
+    const Image& frame = CapturedFrame(build);
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        const pid_t pid = Start({Program(std::string("vellum-") + build.suffix)}, errors);
+        ASSERT_TRUE(WaitForScreen(display, pid, frame));
+        kill(pid, signal);
+        const int status = Wait(pid, 60s);
+        EXPECT_TRUE(status != -1 && WIFSIGNALED(status) && WTERMSIG(status) == signal) << signal;
+        EXPECT_EQ(ReadFile(errors), "");
+    }
     XCloseDisplay(display);
 }
 
