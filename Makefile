@@ -37,6 +37,7 @@ test: build
 
 bench: build
 	./$(BUILD)/bench/composite_bench
+	./$(BUILD)/bench/stages_bench
 
 clean:
 	rm -rf $(BUILD)

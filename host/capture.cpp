@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -18,15 +19,37 @@
 
 #include "host/glfw_host.h"
 #include "pipeline/buffers.h"
+#include "pipeline/numerics.h"
 #include "pipeline/stages.h"
 
+using Clock = std::chrono::steady_clock;
+static Clock::time_point stageStart;
+static double cpuMilliseconds, renderMilliseconds;
+
+static double MillisecondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+static void PrintStageTime(const char* stage)
+{
+    glFinish();
+    const double ms = MillisecondsSince(stageStart);
+    std::fprintf(stderr, "%-10s %9.2f ms\n", stage, ms);
+    const std::string name = stage;
+    if (name == "grain" || name == "vignette") cpuMilliseconds += ms;
+    renderMilliseconds += ms;
+    stageStart = Clock::now();
+}
+
 static const char usage[] =
-    "usage: " VELLUM_PROGRAM " OUT.png [--stage frame|render|composite|grain|vignette]\n"
+    "usage: " VELLUM_PROGRAM " OUT.png [--stage frame|render|composite|grain|vignette] [--timings]\n"
     "  frame      the finished frame as drawn (default)\n"
     "  render     the averaged render, before the vignette and grain\n"
     "  composite  the render under the vignette, before the grain\n"
     "  grain      the film grain\n"
-    "  vignette   the vignette mask\n";
+    "  vignette   the vignette mask\n"
+    "--timings prints the time of each part of the render and of one frame on stderr\n";
 
 // The PNG is written to a temporary name beside the target and renamed over it only once
 // complete, so an interrupted or failed run leaves no partial file behind.
@@ -68,9 +91,11 @@ static bool WritePng(FILE* file, const std::uint8_t* bottomUpRgba)
 int main(int argc, char** argv)
 {
     std::string out, stage = "frame";
+    bool timings = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--stage" && i + 1 < argc) stage = argv[++i];
+        else if (arg == "--timings") timings = true;
         else if (arg.rfind("-", 0) != 0 && out.empty()) out = arg;
         else { std::fputs(usage, stderr); return 2; }
     }
@@ -103,8 +128,16 @@ int main(int argc, char** argv)
     }
     glfwMakeContextCurrent(window);
 
+    if (timings) renderStageDone = PrintStageTime;
+    const Clock::time_point renderStart = stageStart = Clock::now();
     RenderStill();
+    const Clock::time_point frameStart = Clock::now();
     PresentFrame();
+    if (timings) {
+        std::fprintf(stderr, "%-10s %9.2f ms\n", "RenderStill", MillisecondsSince(renderStart) - MillisecondsSince(frameStart));
+        std::fprintf(stderr, "%-10s %9.2f ms\n", "frame", MillisecondsSince(frameStart));
+        std::fprintf(stderr, "grain and vignette: %.2f%% of RenderStill\n", 100 * cpuMilliseconds / renderMilliseconds);
+    }
     std::vector<std::uint8_t> frame;
     if (!buffer) {
         frame.resize(std::size_t(ScreenPixels) * 4);

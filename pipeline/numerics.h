@@ -15,3 +15,24 @@ std::uint8_t SoftLight(int a, int c);
 // AVX2 where the processor has it, otherwise the plain loop.
 void ComposeFrame();
 void ComposeFramePlain();
+
+// The grain table: 12312 filled entries in runs of 0, 1, ... 51, and a zero after them that
+// draws can reach, since they are taken modulo one more than the filled length.
+constexpr int GrainTableSize = 12320;
+constexpr int GrainDrawModulus = 12313;
+extern std::uint8_t grainTable[GrainTableSize];
+void BuildGrainTable();
+
+// x^n by n - 1 float multiplications (x itself for n <= 1), and n! as a float.
+float PowerByMultiply(float x, int n);
+float Factorial(int n);
+
+// The square root of v = 0 or v >= 1 by bisection, and the vignette's grey level at a squared
+// distance q from the centre.
+float BisectSqrt(float v);
+std::uint8_t VignetteLevel(std::int32_t q);
+
+// Called, when set, as each part of the one-time render ends: "grain", "vignette", "passes",
+// "read-back". Lets a tool time the parts of the render without changing it (a timer
+// should glFinish first, since "passes" ends with the GL work possibly still queued).
+extern void (*renderStageDone)(const char* stage);

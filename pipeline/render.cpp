@@ -9,6 +9,13 @@
 constexpr int   Passes     = 255;
 constexpr float PassWeight = 0.003921569f;  // 1/255, so the 255 passes sum to their average
 
+void (*renderStageDone)(const char* stage) = nullptr;
+
+static void StageDone(const char* stage)
+{
+    if (renderStageDone) renderStageDone(stage);
+}
+
 float PassShift(unsigned draw)
 {
     // 32766 = 2 x 16383: the remainder, recentred and scaled, spans [-1, 16382/16383].
@@ -23,7 +30,9 @@ void RenderStill()
     glOrtho(0, 1920, 1080, 0, 1, -1);
 
     BuildGrain();
+    StageDone("grain");
     BuildVignette();
+    StageDone("vignette");
 
     glClear(GL_ACCUM_BUFFER_BIT);
     for (int pass = 0; pass < Passes; ++pass) {
@@ -35,12 +44,15 @@ void RenderStill()
         glPopMatrix();
         glAccum(GL_ACCUM, PassWeight);
     }
+    StageDone("passes");
+
     glAccum(GL_RETURN, 1.0f);
     glFlush();
     glFinish();
 
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glReadPixels(0, 0, ScreenWidth, ScreenHeight, GL_RGBA, GL_UNSIGNED_BYTE, renderImage);
+    StageDone("read-back");
 }
 
 void PresentFrame()

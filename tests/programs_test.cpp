@@ -190,6 +190,38 @@ TEST_P(Programs, CaptureLeavesNoFileWhereItCannotWrite)
         EXPECT_EQ(entry.path().string().find("occupied."), std::string::npos) << entry.path();
 }
 
+// Each stage's PNG is that buffer, top row first, and the stages fit together: the composite
+// is the render under the mask, the frame the composite screened with the grain.
+TEST(CaptureStages, WriteTheBuffersTopRowFirst)
+{
+    const fs::path errors = Scratch() / "stages.txt";
+    std::map<std::string, Image> stage;
+    for (const char* name : {"render", "composite", "grain", "vignette", "frame"}) {
+        const fs::path png = Scratch() / (std::string(name) + ".png");
+        ASSERT_TRUE(Exited(RunProgram({Program("vellum-capture-720"), png.string(), "--stage", name}, errors), 0))
+            << ReadFile(errors);
+        ASSERT_TRUE(ReadPng(png, stage[name]));
+        ASSERT_EQ(stage[name].width, 1280);
+        ASSERT_EQ(stage[name].height, 720);
+    }
+    // Memory starts at the bottom-left pixel: the first grain pixel, and the mask's corner
+    // (-640, 360); the mask's centre is memory row 360, which is PNG row 359.
+    EXPECT_EQ((std::vector<int>(stage["grain"].At(0, 719), stage["grain"].At(0, 719) + 4)),
+              (std::vector<int>{0, 0, 20, 255}));
+    EXPECT_EQ(stage["vignette"].At(640, 359)[0], 255);
+    EXPECT_EQ(stage["vignette"].At(0, 719)[0], 61);  // (-640, 360), the first memory row
+    for (std::size_t i = 0; i < stage["render"].rgba.size(); ++i) {
+        const int a = stage["render"].rgba[i], c = stage["vignette"].rgba[i], g = stage["grain"].rgba[i];
+        if (i % 4 == 3) {
+            ASSERT_EQ(stage["composite"].rgba[i], 255);
+            continue;
+        }
+        const int composite = a * (255 * a + 2 * c * (255 - a)) / 65025;
+        ASSERT_EQ(stage["composite"].rgba[i], composite) << "byte " << i;
+        ASSERT_NEAR(stage["frame"].rgba[i], g + composite * (1 - g / 255.0), 1.0) << "byte " << i;
+    }
+}
+
 TEST_P(Programs, WithoutAnXServerSayOneLineAndFail)
 {
     const fs::path errors = Scratch() / "nodisplay.txt";
