@@ -5,7 +5,7 @@ BUILD    ?= build
 JOBS     ?= $(shell nproc 2>/dev/null || echo 2)
 XVFB     := xvfb-run -a -s "-screen 0 1920x1080x24"
 PACKAGES := build-essential cmake libglfw3-dev libgl-dev libgl1-mesa-dri libpng-dev \
-            libgtest-dev libbenchmark-dev libx11-dev libxtst-dev xvfb xauth
+            libgtest-dev libbenchmark-dev libx11-dev libxtst-dev xvfb xauth python3
 SUDO     := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
 .PHONY: all deps build run test bench clean

@@ -97,6 +97,41 @@ TEST_F(Still, EdgesExposedByTheShiftsAreDarker)
     EXPECT_LT(Brightness(midColumn, 0), Brightness(midColumn, 3)) << "bottom edge";
 }
 
+// The share of the render in each of the picture's four tones.
+struct Shares { double black, brown, cream, grey; };
+
+Shares ToneShares()
+{
+    auto near = [](const std::uint8_t* p, int r, int g, int b, int tolerance) {
+        return std::abs(p[0] - r) <= tolerance && std::abs(p[1] - g) <= tolerance && std::abs(p[2] - b) <= tolerance;
+    };
+    Shares shares{};
+    for (int i = 0; i < ScreenPixels; ++i) {
+        const std::uint8_t* p = renderImage + 4 * i;
+        shares.black += p[0] < 40 && p[1] < 40 && p[2] < 40;
+        shares.brown += near(p, 125, 107, 80, 14);   // layer-3 black under the wash
+        shares.cream += near(p, 255, 237, 211, 8);   // white ground and openings under the wash, markings
+        shares.grey += near(p, 202, 184, 156, 10);   // layer-2 grey under the wash
+    }
+    for (double* share : {&shares.black, &shares.brown, &shares.cream, &shares.grey}) *share /= ScreenPixels;
+    return shares;
+}
+
+TEST_F(Still, PictureToneShares)
+{
+    const Shares s = ToneShares();
+    // Both builds measure black 0.059, brown 0.303, cream 0.584, grey 0.031; the bounds allow
+    // edits to the artwork but not a lost or misplaced part of the scene.
+    EXPECT_GT(s.black, 0.04);  // the creature covers about a twentieth of the frame
+    EXPECT_LT(s.black, 0.08);
+    EXPECT_GT(s.brown, 0.25);  // castle, hill and the ground along the bottom, about three tenths
+    EXPECT_LT(s.brown, 0.36);
+    EXPECT_GT(s.cream, 0.50);  // sky and openings, more than half
+    EXPECT_LT(s.cream, 0.66);
+    EXPECT_GT(s.grey, 0.02);   // thin bands between the creature, the hill and the ground
+    EXPECT_LT(s.grey, 0.045);
+}
+
 TEST_F(Still, FrameIsTheCompositeScreenedWithTheGrain)
 {
     for (std::size_t i = 0; i < std::size_t(ScreenPixels) * 4; ++i) {

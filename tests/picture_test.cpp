@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <set>
 #include <utility>
 #include <vector>
@@ -87,6 +89,64 @@ TEST(PictureLayers, FullFrameQuadsAndFixedFirstAndLastPolygons)
         EXPECT_EQ(PointsOf(*rows.front()), fixed[k].first) << "layer " << polygonLayers[k] + 1;
         EXPECT_EQ(PointsOf(*rows.back()), fixed[k].second) << "layer " << polygonLayers[k] + 1;
     }
+}
+
+// Counts, vertex totals, sizes and extents of each polygon layer.
+TEST(PictureLayers, FormOfEachPolygonLayer)
+{
+    struct Form { int polygons, vertices; std::map<int, int> sizes; int x0, y0, x1, y1; };
+    const std::map<int, Form> expected = {
+        {1, {9, 37, {{3, 3}, {4, 3}, {5, 2}, {6, 1}}, 0, 700, 1686, 902}},
+        {2, {42, 176, {{3, 10}, {4, 19}, {5, 8}, {6, 5}}, 0, 148, 1920, 1080}},
+        {3, {77, 366, {{3, 16}, {4, 32}, {5, 9}, {6, 5}, {7, 5}, {8, 10}}, 1161, 222, 1866, 883}},
+        {5, {90, 362, {{3, 32}, {4, 38}, {5, 9}, {6, 8}, {7, 3}}, 93, 497, 993, 1015}},
+        {6, {34, 133, {{3, 14}, {4, 10}, {5, 9}, {6, 1}}, 434, 540, 945, 788}},
+    };
+    const auto layers = RowsByLayer();
+    int polygons = 0, vertices = 0;
+    for (const auto& [index, form] : expected) {
+        Form actual{0, 0, {}, 1920, 1080, 0, 0};
+        for (const Polygon* row : layers[index]) {
+            ++actual.polygons;
+            actual.vertices += row->count;
+            ++actual.sizes[row->count];
+            for (const auto& [x, y] : PointsOf(*row)) {
+                actual.x0 = std::min(actual.x0, x), actual.y0 = std::min(actual.y0, y);
+                actual.x1 = std::max(actual.x1, x), actual.y1 = std::max(actual.y1, y);
+            }
+        }
+        EXPECT_EQ(actual.polygons, form.polygons) << "layer " << index + 1;
+        EXPECT_EQ(actual.vertices, form.vertices) << "layer " << index + 1;
+        EXPECT_EQ(actual.sizes, form.sizes) << "layer " << index + 1;
+        EXPECT_EQ((std::vector{actual.x0, actual.y0, actual.x1, actual.y1}),
+                  (std::vector{form.x0, form.y0, form.x1, form.y1})) << "layer " << index + 1;
+        polygons += actual.polygons, vertices += actual.vertices;
+    }
+    EXPECT_EQ(polygons, 252);
+    EXPECT_EQ(vertices + 8, 1082);  // with the two full-frame quads
+    EXPECT_EQ(picturePolygonCount, 254);
+}
+
+// Convex, allowing one slightly dented quad among the castle's openings.
+TEST(PicturePolygons, ConvexExceptOneDentedOpening)
+{
+    const auto layers = RowsByLayer();
+    int dented = 0;
+    for (std::size_t layer = 0; layer < layers.size(); ++layer)
+        for (const Polygon* row : layers[layer]) {
+            const Points p = PointsOf(*row);
+            bool convex = true;
+            for (std::size_t i = 0; i < p.size(); ++i) {
+                const auto& [ax, ay] = p[i];
+                const auto& [bx, by] = p[(i + 1) % p.size()];
+                const auto& [cx, cy] = p[(i + 2) % p.size()];
+                convex = convex && long(bx - ax) * (cy - by) - long(by - ay) * (cx - bx) >= 0;
+            }
+            if (convex) continue;
+            EXPECT_TRUE(layer == 3 && p.size() == 4) << "layer " << layer + 1 << " row " << row - picturePolygons;
+            ++dented;
+        }
+    EXPECT_LE(dented, 1);
 }
 
 TEST(PicturePolygons, SizeWindingAndPlacement)
