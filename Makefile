@@ -38,6 +38,7 @@ test: build
 bench: build
 	./$(BUILD)/bench/composite_bench
 	./$(BUILD)/bench/stages_bench
+	$(XVFB) sh -c './$(BUILD)/bench/pass_bench_1080 && ./$(BUILD)/bench/pass_bench_720'
 
 clean:
 	rm -rf $(BUILD)

@@ -44,12 +44,14 @@ static void PrintStageTime(const char* stage)
 
 static const char usage[] =
     "usage: " VELLUM_PROGRAM " OUT.png [--stage frame|render|composite|grain|vignette] [--timings]\n"
+    "       [--no-accumulation-buffer]\n"
     "  frame      the finished frame as drawn (default)\n"
     "  render     the averaged render, before the vignette and grain\n"
     "  composite  the render under the vignette, before the grain\n"
     "  grain      the film grain\n"
     "  vignette   the vignette mask\n"
-    "--timings prints the time of each part of the render and of one frame on stderr\n";
+    "--timings prints the time of each part of the render and of one frame on stderr\n"
+    "--no-accumulation-buffer asks for a framebuffer without one, as some platforms give\n";
 
 // The PNG is written to a temporary name beside the target and renamed over it only once
 // complete, so an interrupted or failed run leaves no partial file behind.
@@ -91,11 +93,12 @@ static bool WritePng(FILE* file, const std::uint8_t* bottomUpRgba)
 int main(int argc, char** argv)
 {
     std::string out, stage = "frame";
-    bool timings = false;
+    bool timings = false, accumulationBuffer = true;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--stage" && i + 1 < argc) stage = argv[++i];
         else if (arg == "--timings") timings = true;
+        else if (arg == "--no-accumulation-buffer") accumulationBuffer = false;
         else if (arg.rfind("-", 0) != 0 && out.empty()) out = arg;
         else { std::fputs(usage, stderr); return 2; }
     }
@@ -120,6 +123,9 @@ int main(int argc, char** argv)
 
     StartGlfw(VELLUM_PROGRAM);
     RequestFramebuffer();
+    if (!accumulationBuffer)
+        for (int hint : {GLFW_ACCUM_RED_BITS, GLFW_ACCUM_GREEN_BITS, GLFW_ACCUM_BLUE_BITS, GLFW_ACCUM_ALPHA_BITS})
+            glfwWindowHint(hint, 0);
     glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
     GLFWwindow* window = glfwCreateWindow(ScreenWidth, ScreenHeight, VELLUM_PROGRAM, nullptr, nullptr);
     if (!window) {
@@ -127,6 +133,14 @@ int main(int argc, char** argv)
         FailWithGlfw("cannot open an OpenGL window");
     }
     glfwMakeContextCurrent(window);
+    if (timings) {
+        GLint bits = 0, samples = 0, red = 0, alpha = 0;
+        glGetIntegerv(GL_ACCUM_RED_BITS, &bits);
+        glGetIntegerv(GL_SAMPLES, &samples);
+        glGetIntegerv(GL_RED_BITS, &red);
+        glGetIntegerv(GL_ALPHA_BITS, &alpha);
+        std::fprintf(stderr, "accumulation buffer: %d bits a channel; colour %d, alpha %d, samples %d\n", bits, red, alpha, samples);
+    }
 
     if (timings) renderStageDone = PrintStageTime;
     const Clock::time_point renderStart = stageStart = Clock::now();

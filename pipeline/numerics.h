@@ -36,3 +36,8 @@ std::uint8_t VignetteLevel(std::int32_t q);
 // "read-back". Lets a tool time the parts of the render without changing it (a timer
 // should glFinish first, since "passes" ends with the GL work possibly still queued).
 extern void (*renderStageDone)(const char* stage);
+
+// The passes' average without an accumulation buffer: AddPassToSums reads the pass just
+// drawn back and adds it to exact per-channel sums; ReturnSums draws their average.
+void AddPassToSums();
+void ReturnSums();

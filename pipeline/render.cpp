@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include <cstring>
+
 #include "pipeline/buffers.h"
 #include "pipeline/numerics.h"
 #include "pipeline/stages.h"
@@ -22,6 +24,40 @@ float PassShift(unsigned draw)
     return float((double(float(draw % 32766)) - 16383) / 16383);
 }
 
+// Where the framebuffer has no accumulation buffer (Wayland through EGL or Xwayland, Wine),
+// every glAccum would fail and leave only the last pass on screen. The same passes are then
+// averaged here instead: each one is read back and its bytes summed.
+//
+// OpenGL defines accumulation on real values in [0, 1]: each pass adds weight x colour, and
+// the return writes the sum clamped to [0, 1] and converted to the nearest byte. With one
+// weight for all passes that is round(weight x (sum of the bytes)), which exact 16-bit sums
+// (255 x 255 at most) give with no rounding before the last. Mesa's accumulation buffer
+// instead keeps signed 16-bit sums scaled by 32767 and truncates each pass's term, so its
+// bytes can come out up to about one lower.
+alignas(64) static std::uint16_t passSums[4 * ScreenPixels];
+
+static bool HasAccumulationBuffer()
+{
+    GLint bits = 0;
+    glGetIntegerv(GL_ACCUM_RED_BITS, &bits);
+    return bits > 0;
+}
+
+void AddPassToSums()
+{
+    glReadPixels(0, 0, ScreenWidth, ScreenHeight, GL_RGBA, GL_UNSIGNED_BYTE, renderImage);
+    for (int i = 0; i < 4 * ScreenPixels; ++i) passSums[i] += renderImage[i];
+}
+
+void ReturnSums()
+{
+    for (int i = 0; i < 4 * ScreenPixels; ++i) {
+        const double average = passSums[i] * double(PassWeight);  // in bytes: 255 x [0, 1]
+        renderImage[i] = std::uint8_t(average >= 255 ? 255 : int(average + 0.5));
+    }
+    glDrawPixels(ScreenWidth, ScreenHeight, GL_RGBA, GL_UNSIGNED_BYTE, renderImage);
+}
+
 void RenderStill()
 {
     // Design space (1920 x 1080, y down) onto the whole window in either build. The matrix
@@ -34,6 +70,8 @@ void RenderStill()
     BuildVignette();
     StageDone("vignette");
 
+    const bool accumulate = HasAccumulationBuffer();
+    if (!accumulate) std::memset(passSums, 0, sizeof passSums);
     glClear(GL_ACCUM_BUFFER_BIT);
     for (int pass = 0; pass < Passes; ++pass) {
         glPushMatrix();
@@ -42,11 +80,13 @@ void RenderStill()
         glTranslatef(PassShift(horizontal), PassShift(vertical), 0);
         DrawPicture();
         glPopMatrix();
-        glAccum(GL_ACCUM, PassWeight);
+        if (accumulate) glAccum(GL_ACCUM, PassWeight);
+        else AddPassToSums();
     }
     StageDone("passes");
 
-    glAccum(GL_RETURN, 1.0f);
+    if (accumulate) glAccum(GL_RETURN, 1.0f);
+    else ReturnSums();
     glFlush();
     glFinish();
 

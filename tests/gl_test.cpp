@@ -4,6 +4,7 @@
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -139,6 +140,59 @@ TEST_F(Still, FrameIsTheCompositeScreenedWithTheGrain)
         const double g = grainImage[i], x = compositeImage[i];
         const double screened = g + x * (1 - g / 255);
         ASSERT_LE(std::abs(frame[i] - screened), 1.0) << "byte " << i;
+    }
+}
+
+// Without an accumulation buffer the same passes are averaged on the CPU. Held against
+// OpenGL's definition, replayed here pass by pass: the sum of weight x colour over the passes,
+// clamped to [0, 1] and converted to the nearest byte.
+class StillWithoutAccumulationBuffer : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        StartGlfw("gl_test");
+        RequestFramebuffer();
+        for (int hint : {GLFW_ACCUM_RED_BITS, GLFW_ACCUM_GREEN_BITS, GLFW_ACCUM_BLUE_BITS, GLFW_ACCUM_ALPHA_BITS})
+            glfwWindowHint(hint, 0);
+        glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+        window = glfwCreateWindow(ScreenWidth, ScreenHeight, "gl_test", nullptr, nullptr);
+        if (!window) FailWithGlfw("no OpenGL window");
+        glfwMakeContextCurrent(window);
+        RandomState = 1;
+        RenderStill();
+    }
+    static void TearDownTestSuite()
+    {
+        glfwDestroyWindow(window);
+        glfwTerminate();
+    }
+};
+
+TEST_F(StillWithoutAccumulationBuffer, AverageIsTheDefinedAccumulation)
+{
+    GLint bits = -1;
+    glGetIntegerv(GL_ACCUM_RED_BITS, &bits);
+    ASSERT_EQ(bits, 0) << "the fallback was not exercised";
+    const std::vector<std::uint8_t> rendered(renderImage, renderImage + 4 * std::size_t(ScreenPixels));
+
+    RandomState = 1;
+    BuildGrain();
+    glLoadIdentity();
+    glOrtho(0, 1920, 1080, 0, 1, -1);
+    std::vector<double> sum(4 * std::size_t(ScreenPixels));
+    std::vector<std::uint8_t> pass(sum.size());
+    for (int k = 0; k < 255; ++k) {
+        glPushMatrix();
+        const unsigned vertical = NextRandom(), horizontal = NextRandom();
+        glTranslatef(PassShift(horizontal), PassShift(vertical), 0);
+        DrawPicture();
+        glPopMatrix();
+        glReadPixels(0, 0, ScreenWidth, ScreenHeight, GL_RGBA, GL_UNSIGNED_BYTE, pass.data());
+        for (std::size_t i = 0; i < sum.size(); ++i) sum[i] += double(0.003921569f) * (pass[i] / 255.0);
+    }
+    for (std::size_t i = 0; i < sum.size(); ++i) {
+        const int expected = int(std::lround(std::clamp(sum[i], 0.0, 1.0) * 255));
+        ASSERT_EQ(rendered[i], expected) << "byte " << i;
     }
 }
 

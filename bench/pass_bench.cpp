@@ -1,0 +1,71 @@
+// One shifted pass of the still render at this build's resolution, averaged by the
+// accumulation buffer and, where there is none, read back and summed on the CPU. Needs an
+// X server with GLX.
+
+#include <GL/gl.h>
+#include <GLFW/glfw3.h>
+#include <benchmark/benchmark.h>
+
+#include <initializer_list>
+
+#include "host/glfw_host.h"
+#include "pipeline/buffers.h"
+#include "pipeline/numerics.h"
+#include "pipeline/stages.h"
+
+namespace {
+
+GLFWwindow* OpenContext(int accumulationBits)
+{
+    RequestFramebuffer();
+    for (int hint : {GLFW_ACCUM_RED_BITS, GLFW_ACCUM_GREEN_BITS, GLFW_ACCUM_BLUE_BITS, GLFW_ACCUM_ALPHA_BITS})
+        glfwWindowHint(hint, accumulationBits);
+    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+    GLFWwindow* window = glfwCreateWindow(ScreenWidth, ScreenHeight, "pass_bench", nullptr, nullptr);
+    if (!window) FailWithGlfw("no OpenGL window");
+    glfwMakeContextCurrent(window);
+    glOrtho(0, 1920, 1080, 0, 1, -1);
+    return window;
+}
+
+void DrawShiftedPass()
+{
+    glPushMatrix();
+    const unsigned vertical = NextRandom(), horizontal = NextRandom();
+    glTranslatef(PassShift(horizontal), PassShift(vertical), 0);
+    DrawPicture();
+    glPopMatrix();
+}
+
+void BM_PassWithAccumulationBuffer(benchmark::State& state)
+{
+    GLFWwindow* window = OpenContext(16);
+    for (auto _ : state) {
+        DrawShiftedPass();
+        glAccum(GL_ACCUM, 0.003921569f);
+        glFinish();
+    }
+    glfwDestroyWindow(window);
+}
+BENCHMARK(BM_PassWithAccumulationBuffer)->Unit(benchmark::kMillisecond)->MinTime(2)->UseRealTime();
+
+void BM_PassSummedOnTheCpu(benchmark::State& state)
+{
+    GLFWwindow* window = OpenContext(0);
+    for (auto _ : state) {
+        DrawShiftedPass();
+        AddPassToSums();
+    }
+    glfwDestroyWindow(window);
+}
+BENCHMARK(BM_PassSummedOnTheCpu)->Unit(benchmark::kMillisecond)->MinTime(2)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    StartGlfw("pass_bench");
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    glfwTerminate();
+}
