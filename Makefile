@@ -3,7 +3,7 @@
 
 BUILD    ?= build
 JOBS     ?= $(shell nproc 2>/dev/null || echo 2)
-XVFB     := xvfb-run -a -s "-screen 0 1920x1080x24"
+XVFB     := xvfb-run -a -e /tmp/vellum-xvfb.log -s "-screen 0 1920x1080x24"
 PACKAGES := build-essential cmake libglfw3-dev libgl-dev libgl1-mesa-dri libpng-dev \
             libgtest-dev libbenchmark-dev libx11-dev libxtst-dev xvfb xauth python3
 SUDO     := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
@@ -33,7 +33,8 @@ run: build
 	fi
 
 test: build
-	$(XVFB) ctest --test-dir $(BUILD) --output-on-failure
+	$(XVFB) ctest --test-dir $(BUILD) --output-on-failure || \
+		{ echo "X server log:"; cat /tmp/vellum-xvfb.log; exit 1; }
 
 bench: build
 	./$(BUILD)/bench/composite_bench

@@ -126,6 +126,16 @@ void PressKey(Display* display, KeySym key)
     XFlush(display);
 }
 
+// A connection to the test X server, tried for a few seconds in case it is busy.
+Display* OpenDisplay()
+{
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (Display* display = XOpenDisplay(nullptr)) return display;
+        std::this_thread::sleep_for(100ms);
+    }
+    return nullptr;
+}
+
 // Polls the screen until it shows the image; the bound only catches a hang or an early exit.
 bool WaitForScreen(Display* display, pid_t pid, const Image& image)
 {
@@ -278,7 +288,7 @@ TEST_P(Programs, ShowsTheCapturedFrameUntilEscape)
     const Build build = GetParam();
     const fs::path errors = Scratch() / "show.txt";
     const Image& frame = CapturedFrame(build);
-    Display* display = XOpenDisplay(nullptr);
+    Display* display = OpenDisplay();
     ASSERT_NE(display, nullptr);
     const pid_t pid = Start({Program(std::string("vellum-") + build.suffix)}, errors);
     const bool shown = WaitForScreen(display, pid, frame);
@@ -298,7 +308,7 @@ TEST_P(Programs, TerminationSignalsEndItAsTheSignalWould)
     const Build build = GetParam();
     const fs::path errors = Scratch() / "signal.txt";
     const Image& frame = CapturedFrame(build);
-    Display* display = XOpenDisplay(nullptr);
+    Display* display = OpenDisplay();
     ASSERT_NE(display, nullptr);
     for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
         const pid_t pid = Start({Program(std::string("vellum-") + build.suffix)}, errors);
