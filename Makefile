@@ -5,7 +5,8 @@ BUILD    ?= build
 JOBS     ?= $(shell nproc 2>/dev/null || echo 2)
 XVFB     := xvfb-run -a -e /tmp/vellum-xvfb.log -s "-screen 0 1920x1080x24"
 PACKAGES := build-essential cmake libglfw3-dev libgl-dev libgl1-mesa-dri libpng-dev \
-            libgtest-dev libbenchmark-dev libx11-dev libxtst-dev xvfb xauth python3
+            libgtest-dev libbenchmark-dev libx11-dev libxtst-dev xvfb xauth python3 \
+            weston xwayland
 SUDO     := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
 .PHONY: all deps build run test bench clean
@@ -24,6 +25,13 @@ build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DVELLUM_WERROR=ON
 	cmake --build $(BUILD) -j $(JOBS)
 
+# GLFW's Wayland build, unpacked beside the tests (it would replace the X11 build if installed).
+$(BUILD)/wayland-glfw:
+	@rm -rf $@.tmp && mkdir -p $@.tmp && cd $@.tmp && \
+	if apt-get download libglfw3-wayland >/dev/null 2>&1 && dpkg -x libglfw3-wayland_*.deb . ; then \
+		cd .. && mv wayland-glfw.tmp wayland-glfw; \
+	else echo "libglfw3-wayland could not be fetched: the Wayland test will be skipped"; cd .. && rm -rf wayland-glfw.tmp; fi
+
 run: build
 	@if [ -n "$$DISPLAY" ]; then \
 		./$(BUILD)/vellum-1080; \
@@ -32,7 +40,7 @@ run: build
 		echo "No display here: wrote the picture to $(CURDIR)/vellum-1080.png"; \
 	fi
 
-test: build
+test: build $(BUILD)/wayland-glfw
 	$(XVFB) ctest --test-dir $(BUILD) --output-on-failure || \
 		{ echo "X server log:"; cat /tmp/vellum-xvfb.log; exit 1; }
 

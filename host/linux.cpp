@@ -64,6 +64,10 @@ int main()
 
     GLFWwindow* window = OpenWindow();
     glfwMakeContextCurrent(window);
+    // Frames are swapped as fast as they come: a swap that waits for the display would hang
+    // where the compositor stops asking for frames (a hidden window under Wayland), and the
+    // loop must keep polling Escape and the signals.
+    glfwSwapInterval(0);
     glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_HIDDEN);
     // A press since the last poll counts even if the key is up again by then.
     glfwSetInputMode(window, GLFW_STICKY_KEYS, GLFW_TRUE);

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# The programs in a real Wayland session: a headless weston with Xwayland.
+#  - GLFW's Wayland build (EGL, no accumulation buffer) renders, through the CPU average,
+#    exactly the frame that the capture tool makes on X without an accumulation buffer;
+#  - Debian's X11 build under Xwayland renders exactly the X frame;
+#  - vellum-720 runs there, prints nothing and ends by SIGTERM as the signal would.
+# Exits 77 (skipped) when weston, Xwayland or GLFW's Wayland build is not at hand.
+set -u
+bin=$1
+work=$(mktemp -d)
+trap 'kill $weston 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
+
+wayland_glfw=$(find "$bin/wayland-glfw" -name 'libglfw.so.3' 2>/dev/null | head -n 1)
+for need in weston Xwayland; do
+    command -v $need >/dev/null || { echo "skipped: $need is not installed"; exit 77; }
+done
+[ -n "$wayland_glfw" ] || { echo "skipped: GLFW's Wayland build is not unpacked in $bin/wayland-glfw"; exit 77; }
+
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+x_display=$DISPLAY
+weston --backend=headless-backend.so --xwayland --width=1280 --height=720 --socket=vellum-test \
+    >"$work/weston.log" 2>&1 &
+weston=$!
+for _ in $(seq 100); do
+    grep -q 'xserver listening on display' "$work/weston.log" && break
+    sleep 0.1
+done
+xwayland_display=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$work/weston.log")
+[ -n "$xwayland_display" ] || { echo "weston did not start:"; cat "$work/weston.log"; exit 1; }
+
+fail() { echo "FAILED: $*"; exit 1; }
+
+# References on the test's own X server, with and without an accumulation buffer.
+DISPLAY=$x_display "$bin/vellum-capture-720" "$work/x.png" || fail "capture on X"
+DISPLAY=$x_display "$bin/vellum-capture-720" "$work/x-cpu.png" --no-accumulation-buffer || fail "capture on X"
+
+# Wayland through EGL: no accumulation buffer, so the CPU average.
+env -u DISPLAY WAYLAND_DISPLAY=vellum-test LD_LIBRARY_PATH=$(dirname "$wayland_glfw") \
+    "$bin/vellum-capture-720" "$work/wayland.png" --timings 2>"$work/timings.txt" || fail "capture on Wayland"
+grep -q 'accumulation buffer: 0 bits' "$work/timings.txt" || fail "Wayland gave an accumulation buffer"
+cmp -s "$work/wayland.png" "$work/x-cpu.png" || fail "the Wayland frame differs from the CPU-averaged X frame"
+
+# Xwayland through Debian's X11 build of GLFW.
+DISPLAY=$xwayland_display "$bin/vellum-capture-720" "$work/xwayland.png" || fail "capture on Xwayland"
+cmp -s "$work/xwayland.png" "$work/x.png" || fail "the Xwayland frame differs from the X frame"
+
+# The deliverable itself on Wayland: quiet, and ended by SIGTERM.
+env -u DISPLAY WAYLAND_DISPLAY=vellum-test LD_LIBRARY_PATH=$(dirname "$wayland_glfw") \
+    "$bin/vellum-720" 2>"$work/stderr.txt" &
+program=$!
+sleep 8
+kill -TERM $program
+wait $program
+status=$?
+[ $status -eq 143 ] || fail "vellum-720 on Wayland ended with status $status, not by SIGTERM"
+[ ! -s "$work/stderr.txt" ] || fail "vellum-720 printed: $(cat "$work/stderr.txt")"
+echo "Wayland: 1 passed, 0 failed"
