@@ -1,0 +1,307 @@
+// The deliverables end to end on an X server that really switches display modes (Xorg with
+// the dummy driver, started by with_xorg.sh): the mode while they run and after, the window,
+// the pointer, the frame on screen, Escape, other input, termination signals, and a soak.
+
+#include "harness.h"  // first: it orders gtest before Xlib
+
+#include <X11/extensions/Xfixes.h>
+#include <X11/extensions/Xrandr.h>
+
+#include <cstdio>
+
+namespace {
+
+using namespace harness;
+
+struct Mode {
+    int width, height;
+    bool operator==(const Mode&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Mode& m) { return out << m.width << "x" << m.height; }
+
+// The mode of the CRTC driving the primary output.
+Mode CurrentMode(Display* display)
+{
+    const Window root = DefaultRootWindow(display);
+    XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, root);
+    const RROutput primary = XRRGetOutputPrimary(display, root);
+    XRROutputInfo* output = XRRGetOutputInfo(display, resources, primary ? primary : resources->outputs[0]);
+    XRRCrtcInfo* crtc = XRRGetCrtcInfo(display, resources, output->crtc);
+    const Mode mode{int(crtc->width), int(crtc->height)};
+    XRRFreeCrtcInfo(crtc);
+    XRRFreeOutputInfo(output);
+    XRRFreeScreenResources(resources);
+    return mode;
+}
+
+void SetMode(Display* display, Mode want)
+{
+    const Window root = DefaultRootWindow(display);
+    XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, root);
+    const RROutput primary = XRRGetOutputPrimary(display, root);
+    RROutput outputId = primary ? primary : resources->outputs[0];
+    XRROutputInfo* output = XRRGetOutputInfo(display, resources, outputId);
+    XRRCrtcInfo* crtc = XRRGetCrtcInfo(display, resources, output->crtc);
+    for (int i = 0; i < resources->nmode; ++i)
+        if (int(resources->modes[i].width) == want.width && int(resources->modes[i].height) == want.height) {
+            XRRSetCrtcConfig(display, resources, output->crtc, CurrentTime, 0, 0, resources->modes[i].id,
+                             crtc->rotation, &outputId, 1);
+            break;
+        }
+    XRRFreeCrtcInfo(crtc);
+    XRRFreeOutputInfo(output);
+    XRRFreeScreenResources(resources);
+    XSync(display, False);
+}
+
+// The deliverable's top-level window, if it has one yet.
+Window FindWindow(Display* display, const std::string& name)
+{
+    Window root, parent, *children = nullptr, found = 0;
+    unsigned count = 0;
+    XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
+    for (unsigned i = 0; i < count && !found; ++i) {
+        char* title = nullptr;
+        if (XFetchName(display, children[i], &title) && title) {
+            if (name == title) found = children[i];
+            XFree(title);
+        }
+    }
+    if (children) XFree(children);
+    return found;
+}
+
+// Waits until the deliverable's window is on screen: from then on, until its first frame, it
+// is in the one-time render.
+Window WaitForWindow(Display* display, const std::string& name, pid_t pid)
+{
+    for (auto end = std::chrono::steady_clock::now() + 60s; std::chrono::steady_clock::now() < end;) {
+        XWindowAttributes attributes;
+        if (Window window = FindWindow(display, name);
+            window && XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable)
+            return window;
+        int status;
+        if (waitpid(pid, &status, WNOHANG) != 0) return 0;
+        std::this_thread::sleep_for(20ms);
+    }
+    return 0;
+}
+
+// Swap count and the time from first to last swap, as the preloaded counter wrote them.
+std::pair<long, double> Swaps(const fs::path& log)
+{
+    long swaps = -1;
+    double seconds = 0;
+    if (FILE* file = std::fopen(log.c_str(), "r")) {
+        if (std::fscanf(file, "%ld %lf", &swaps, &seconds) != 2) swaps = -1;
+        std::fclose(file);
+    }
+    return {swaps, seconds};
+}
+
+long ResidentKiB(pid_t pid)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+    return -1;
+}
+
+struct Case {
+    Build build;
+    Mode start;  // the mode the screen is in before the deliverable starts
+};
+
+class Deliverable : public ::testing::TestWithParam<Case> {
+protected:
+    void SetUp() override
+    {
+        display = OpenDisplay();
+        ASSERT_NE(display, nullptr);
+        SetMode(display, GetParam().start);
+        ASSERT_EQ(CurrentMode(display), GetParam().start);
+        XTestFakeMotionEvent(display, -1, 100, 100, 0);
+        XSync(display, False);
+        name = std::string("vellum-") + GetParam().build.suffix;
+        swapLog = Scratch() / (name + "-swaps.txt");
+        fs::remove(swapLog);
+    }
+    void TearDown() override
+    {
+        if (display) XCloseDisplay(display);
+    }
+
+    // Starts the deliverable with the swap counter preloaded.
+    pid_t Launch()
+    {
+        setenv("LD_PRELOAD", VELLUM_SWAP_COUNTER, 1);
+        setenv("VELLUM_SWAP_LOG", swapLog.c_str(), 1);
+        const pid_t pid = Start({Program(name)}, errors);
+        unsetenv("LD_PRELOAD");
+        return pid;
+    }
+
+    Display* display = nullptr;
+    std::string name;
+    fs::path swapLog, errors = Scratch() / "deliverable.txt";
+};
+
+TEST_P(Deliverable, SwitchesTheModeShowsTheFrameAndRestoresTheModeOnEscape)
+{
+    const Build build = GetParam().build;
+    const Image& frame = CapturedFrame(build);
+    const pid_t pid = Launch();
+    ASSERT_TRUE(WaitForScreen(display, pid, frame)) << ReadFile(errors);
+    EXPECT_EQ(CurrentMode(display), (Mode{build.width, build.height}));
+
+    const Window window = FindWindow(display, name);
+    ASSERT_NE(window, 0u);
+    XWindowAttributes attributes;
+    XGetWindowAttributes(display, window, &attributes);
+    EXPECT_EQ((std::vector{attributes.x, attributes.y, attributes.width, attributes.height, attributes.border_width}),
+              (std::vector{0, 0, build.width, build.height, 0}));
+    EXPECT_EQ(attributes.map_state, IsViewable);
+
+    // The pointer over the window is an empty image.
+    XTestFakeMotionEvent(display, -1, 200, 150, 0);
+    XSync(display, False);
+    std::this_thread::sleep_for(200ms);
+    XFixesCursorImage* cursor = XFixesGetCursorImage(display);
+    ASSERT_NE(cursor, nullptr);
+    bool invisible = true;
+    for (int i = 0; i < cursor->width * cursor->height; ++i) invisible = invisible && (cursor->pixels[i] >> 24) == 0;
+    EXPECT_TRUE(invisible) << "the pointer shows over the window";
+    XFree(cursor);
+
+    std::this_thread::sleep_for(1s);
+    EXPECT_TRUE(SameColours(Screenshot(display, build.width, build.height), frame)) << "the frame changed";
+
+    PressKey(display, XK_Escape);
+    EXPECT_TRUE(Exited(Wait(pid, 60s), 0));
+    EXPECT_EQ(ReadFile(errors), "");
+    EXPECT_EQ(CurrentMode(display), GetParam().start) << "the mode was not restored";
+}
+
+TEST_P(Deliverable, OtherKeysAndThePointerChangeNothing)
+{
+    const Build build = GetParam().build;
+    const Image& frame = CapturedFrame(build);
+    const pid_t pid = Launch();
+    ASSERT_TRUE(WaitForScreen(display, pid, frame)) << ReadFile(errors);
+    for (KeySym key : {XK_a, XK_space, XK_Return, XK_q, XK_F4, XK_Tab}) PressKey(display, key);
+    for (int step = 0; step < 20; ++step) XTestFakeMotionEvent(display, -1, 50 + step * 30, 40 + step * 20, 0);
+    XTestFakeButtonEvent(display, 1, True, 0);
+    XTestFakeButtonEvent(display, 1, False, 0);
+    XSync(display, False);
+    std::this_thread::sleep_for(1500ms);
+    int status;
+    EXPECT_EQ(waitpid(pid, &status, WNOHANG), 0) << "it ended without Escape";
+    EXPECT_TRUE(SameColours(Screenshot(display, build.width, build.height), frame));
+    PressKey(display, XK_Escape);
+    EXPECT_TRUE(Exited(Wait(pid, 60s), 0));
+}
+
+TEST_P(Deliverable, EscapeHeldEndsItAfterAWholeFrame)
+{
+    const Image& frame = CapturedFrame(GetParam().build);
+    const pid_t pid = Launch();
+    ASSERT_TRUE(WaitForScreen(display, pid, frame)) << ReadFile(errors);
+    const KeyCode escape = XKeysymToKeycode(display, XK_Escape);
+    XTestFakeKeyEvent(display, escape, True, 0);
+    XSync(display, False);
+    EXPECT_TRUE(Exited(Wait(pid, 60s), 0));
+    XTestFakeKeyEvent(display, escape, False, 0);
+    XSync(display, False);
+    EXPECT_GE(Swaps(swapLog).first, 1);
+    EXPECT_EQ(CurrentMode(display), GetParam().start);
+}
+
+// A press and release during the one-time render is still seen at the first poll, so the
+// program shows exactly one frame.
+TEST_P(Deliverable, EscapeDuringTheRenderEndsItAfterTheFirstFrame)
+{
+    const pid_t pid = Launch();
+    ASSERT_NE(WaitForWindow(display, name, pid), 0u) << ReadFile(errors);
+    PressKey(display, XK_Escape);
+    EXPECT_TRUE(Exited(Wait(pid, 120s), 0));
+    EXPECT_EQ(Swaps(swapLog).first, 1);
+    EXPECT_EQ(CurrentMode(display), GetParam().start);
+}
+
+TEST_P(Deliverable, SignalsWhileShowingRestoreTheMode)
+{
+    const Image& frame = CapturedFrame(GetParam().build);
+    for (int signal : {SIGTERM, SIGINT}) {
+        const pid_t pid = Launch();
+        ASSERT_TRUE(WaitForScreen(display, pid, frame)) << ReadFile(errors);
+        kill(pid, signal);
+        const int status = Wait(pid, 60s);
+        EXPECT_TRUE(status != -1 && WIFSIGNALED(status) && WTERMSIG(status) == signal) << signal;
+        EXPECT_EQ(CurrentMode(display), GetParam().start) << "after signal " << signal;
+    }
+}
+
+TEST_P(Deliverable, SigtermDuringTheRenderRestoresTheMode)
+{
+    const pid_t pid = Launch();
+    ASSERT_NE(WaitForWindow(display, name, pid), 0u) << ReadFile(errors);
+    std::this_thread::sleep_for(300ms);
+    kill(pid, SIGTERM);
+    const int status = Wait(pid, 120s);
+    EXPECT_TRUE(status != -1 && WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+    EXPECT_EQ(Swaps(swapLog).first, -1) << "it presented a frame after SIGTERM";
+    EXPECT_EQ(CurrentMode(display), GetParam().start);
+}
+
+INSTANTIATE_TEST_SUITE_P(Builds, Deliverable,
+                         ::testing::Values(Case{{"720", 1280, 720}, {1920, 1080}},
+                                           Case{{"1080", 1920, 1080}, {1280, 720}}),
+                         [](const auto& info) { return std::string("vellum_") + info.param.build.suffix; });
+
+// Two minutes of frames: memory stays put and every sampled frame is the first one.
+TEST(Soak, TwoMinutesOfFrames)
+{
+    const Build build{"720", 1280, 720};
+    Display* display = OpenDisplay();
+    ASSERT_NE(display, nullptr);
+    SetMode(display, {1920, 1080});
+    const Image& frame = CapturedFrame(build);
+    const fs::path swapLog = Scratch() / "soak-swaps.txt", errors = Scratch() / "soak.txt";
+    setenv("LD_PRELOAD", VELLUM_SWAP_COUNTER, 1);
+    setenv("VELLUM_SWAP_LOG", swapLog.c_str(), 1);
+    const auto started = std::chrono::steady_clock::now();
+    const pid_t pid = Start({Program("vellum-720")}, errors);
+    unsetenv("LD_PRELOAD");
+    ASSERT_TRUE(WaitForScreen(display, pid, frame)) << ReadFile(errors);
+    const double firstFrame = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+
+    std::this_thread::sleep_for(10s);
+    const long settled = ResidentKiB(pid);
+    int samples = 0, differing = 0;
+    for (auto end = std::chrono::steady_clock::now() + 110s; std::chrono::steady_clock::now() < end; ++samples) {
+        differing += !SameColours(Screenshot(display, build.width, build.height), frame);
+        std::this_thread::sleep_for(2s);
+    }
+    const long final = ResidentKiB(pid);
+    PressKey(display, XK_Escape);
+    ASSERT_TRUE(Exited(Wait(pid, 60s), 0));
+    const auto [swaps, seconds] = Swaps(swapLog);
+    EXPECT_EQ(differing, 0) << "of " << samples << " sampled frames";
+    EXPECT_LE(final - settled, 1024) << "resident KiB after 10 s: " << settled << ", at the end: " << final;
+    std::printf("soak: first frame on screen after %.1f s; %ld frames in %.1f s (%.1f per second); "
+                "resident %ld KiB after 10 s, %ld KiB at the end; %d screenshots\n",
+                firstFrame, swaps, seconds, swaps / seconds, settled, final, samples);
+    XCloseDisplay(display);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    const int result = RUN_ALL_TESTS();
+    fs::remove_all(Scratch());
+    return result;
+}

@@ -1,0 +1,171 @@
+// What the tests that start the real programs share: starting and waiting for processes,
+// and reading, comparing and driving the X server's screen.
+#pragma once
+
+#include <gtest/gtest.h>  // before Xlib, whose None and Bool macros it would trip over
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "png_io.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace harness {
+
+struct Build {
+    const char* suffix;
+    int width, height;
+};
+
+std::string Program(const std::string& name) { return std::string(VELLUM_BIN_DIR) + "/" + name; }
+
+fs::path Scratch()
+{
+    static const fs::path dir = [] {
+        char pattern[] = "/tmp/vellum-test-XXXXXX";
+        return fs::path(mkdtemp(pattern));
+    }();
+    return dir;
+}
+
+std::string ReadFile(const fs::path& path)
+{
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Starts a program with stderr to a file; without a display if asked.
+pid_t Start(const std::vector<std::string>& args, const fs::path& errors, bool display = true)
+{
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (!display) unsetenv("DISPLAY");
+        if (!freopen(errors.c_str(), "w", stderr)) _exit(126);
+        std::vector<char*> argv;
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+// Waits for the exit, bounded only to catch a hang; -1 (and the process killed) on a hang.
+int Wait(pid_t pid, std::chrono::seconds bound = 300s)
+{
+    const auto end = std::chrono::steady_clock::now() + bound;
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > end) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return -1;
+        }
+        std::this_thread::sleep_for(50ms);
+    }
+    return status;
+}
+
+int RunProgram(const std::vector<std::string>& args, const fs::path& errors, bool display = true)
+{
+    return Wait(Start(args, errors, display));
+}
+
+bool Exited(int status, int code) { return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == code; }
+
+int Lines(const std::string& text) { return int(std::count(text.begin(), text.end(), '\n')); }
+
+// The top-left width x height of the screen, as RGBA top row first.
+Image Screenshot(Display* display, int width, int height)
+{
+    Image shot{width, height, std::vector<std::uint8_t>(std::size_t(width) * height * 4)};
+    XImage* image = XGetImage(display, DefaultRootWindow(display), 0, 0, width, height, AllPlanes, ZPixmap);
+    if (!image) return {};
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const unsigned long pixel = XGetPixel(image, x, y);
+            std::uint8_t* out = &shot.rgba[(std::size_t(y) * width + x) * 4];
+            out[0] = (pixel & image->red_mask) >> 16;
+            out[1] = (pixel & image->green_mask) >> 8;
+            out[2] = pixel & image->blue_mask;
+            out[3] = 255;
+        }
+    XDestroyImage(image);
+    return shot;
+}
+
+bool SameColours(const Image& a, const Image& b)
+{
+    if (a.width != b.width || a.height != b.height) return false;
+    for (std::size_t i = 0; i < a.rgba.size(); i += 4)
+        if (a.rgba[i] != b.rgba[i] || a.rgba[i + 1] != b.rgba[i + 1] || a.rgba[i + 2] != b.rgba[i + 2]) return false;
+    return true;
+}
+
+void PressKey(Display* display, KeySym key)
+{
+    const KeyCode code = XKeysymToKeycode(display, key);
+    XTestFakeKeyEvent(display, code, True, 0);
+    XTestFakeKeyEvent(display, code, False, 0);
+    XFlush(display);
+}
+
+// A connection to the test X server, tried for a few seconds in case it is busy.
+Display* OpenDisplay()
+{
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (Display* display = XOpenDisplay(nullptr)) return display;
+        std::this_thread::sleep_for(100ms);
+    }
+    return nullptr;
+}
+
+// Polls the screen until it shows the image; the bound only catches a hang or an early exit.
+bool WaitForScreen(Display* display, pid_t pid, const Image& image)
+{
+    for (auto end = std::chrono::steady_clock::now() + 180s; std::chrono::steady_clock::now() < end;) {
+        std::this_thread::sleep_for(250ms);
+        if (SameColours(Screenshot(display, image.width, image.height), image)) return true;
+        int status;
+        if (waitpid(pid, &status, WNOHANG) != 0) return false;
+    }
+    return false;
+}
+
+// The capture tool's frame for a build, made once per run.
+const Image& CapturedFrame(const Build& build)
+{
+    static std::map<std::string, Image> frames;
+    Image& frame = frames[build.suffix];
+    if (frame.width == 0) {
+        const fs::path png = Scratch() / (std::string("frame-") + build.suffix + ".png");
+        const fs::path errors = Scratch() / "capture.txt";
+        const int status = RunProgram({Program(std::string("vellum-capture-") + build.suffix), png.string()}, errors);
+        EXPECT_TRUE(Exited(status, 0)) << ReadFile(errors);
+        EXPECT_TRUE(ReadPng(png, frame));
+        EXPECT_EQ(frame.width, build.width);
+        EXPECT_EQ(frame.height, build.height);
+    }
+    return frame;
+}
+
+}  // namespace harness
