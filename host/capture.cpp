@@ -99,7 +99,7 @@ int main(int argc, char** argv)
         if (arg == "--stage" && i + 1 < argc) stage = argv[++i];
         else if (arg == "--timings") timings = true;
         else if (arg == "--no-accumulation-buffer") accumulationBuffer = false;
-        else if (arg.rfind("-", 0) != 0 && out.empty()) out = arg;
+        else if (arg.rfind('-', 0) != 0 && out.empty()) out = arg;
         else { std::fputs(usage, stderr); return 2; }
     }
     const std::uint8_t* buffer = stage == "render"    ? renderImage

@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "pipeline/buffers.h"
@@ -53,7 +54,7 @@ void ReturnSums()
 {
     for (int i = 0; i < 4 * ScreenPixels; ++i) {
         const double average = passSums[i] * double(PassWeight);  // in bytes: 255 x [0, 1]
-        renderImage[i] = std::uint8_t(average >= 255 ? 255 : int(average + 0.5));
+        renderImage[i] = std::uint8_t(average >= 255 ? 255 : std::lround(average));
     }
     glDrawPixels(ScreenWidth, ScreenHeight, GL_RGBA, GL_UNSIGNED_BYTE, renderImage);
 }

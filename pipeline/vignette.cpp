@@ -61,7 +61,7 @@ void BuildVignette()
 
     // Memory rows run from y = H/2 down to -(H/2 - 1), columns from x = -W/2 to W/2 - 1, so
     // the centre sits at row H/2, column W/2. Row -y repeats row y.
-    constexpr std::size_t RowBytes = 4 * ScreenWidth;
+    constexpr std::size_t RowBytes = 4 * std::size_t(ScreenWidth);
     for (int y = ScreenHeight / 2; y >= 0; --y) {
         std::uint8_t* pixel = vignetteMask + (ScreenHeight / 2 - y) * RowBytes;
         for (int x = -ScreenWidth / 2; x < ScreenWidth / 2; ++x, pixel += 4) {

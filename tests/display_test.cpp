@@ -279,20 +279,27 @@ TEST(Soak, TwoMinutesOfFrames)
 
     std::this_thread::sleep_for(10s);
     const long settled = ResidentKiB(pid);
+    long halfway = -1;
     int samples = 0, differing = 0;
-    for (auto end = std::chrono::steady_clock::now() + 110s; std::chrono::steady_clock::now() < end; ++samples) {
+    const auto soakStart = std::chrono::steady_clock::now();
+    for (auto end = soakStart + 110s; std::chrono::steady_clock::now() < end; ++samples) {
         differing += !SameColours(Screenshot(display, build.width, build.height), frame);
         std::this_thread::sleep_for(2s);
+        if (halfway < 0 && std::chrono::steady_clock::now() > soakStart + 50s) halfway = ResidentKiB(pid);
     }
     const long final = ResidentKiB(pid);
     PressKey(display, XK_Escape);
     ASSERT_TRUE(Exited(Wait(pid, 60s), 0));
     const auto [swaps, seconds] = Swaps(swapLog);
     EXPECT_EQ(differing, 0) << "of " << samples << " sampled frames";
-    EXPECT_LE(final - settled, 1024) << "resident KiB after 10 s: " << settled << ", at the end: " << final;
+    // Mesa's software rasteriser grows one of its thread arenas by 1028 KiB once, about half a
+    // minute in, and never again; a leak would keep growing. So: nothing at all over the last
+    // minute, and no more than that one step since the first ten seconds.
+    EXPECT_EQ(final, halfway) << "resident KiB after 60 s: " << halfway << ", at the end: " << final;
+    EXPECT_LE(final - settled, 1536) << "resident KiB after 10 s: " << settled << ", at the end: " << final;
     std::printf("soak: first frame on screen after %.1f s; %ld frames in %.1f s (%.1f per second); "
-                "resident %ld KiB after 10 s, %ld KiB at the end; %d screenshots\n",
-                firstFrame, swaps, seconds, swaps / seconds, settled, final, samples);
+                "resident %ld KiB after 10 s, %ld KiB after 60 s, %ld KiB at the end; %d screenshots\n",
+                firstFrame, swaps, seconds, swaps / seconds, settled, halfway, final, samples);
     XCloseDisplay(display);
 }
 
