@@ -10,7 +10,7 @@ PACKAGES := build-essential cmake libglfw3-dev libgl-dev libgl1-mesa-dri libpng-
             clang-tidy cppcheck
 SUDO     := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: all deps build run test unit lint sanitize bench clean
+.PHONY: all deps build run test unit lint sanitize windows windows-deps windows-test bench clean
 
 all: build
 
@@ -41,12 +41,39 @@ run: build
 		echo "No display here: wrote the picture to $(CURDIR)/vellum-1080.png"; \
 	fi
 
-# Everything: static analysis, the release build's tests, then the same tests built with
+# Everything: static analysis, the Windows programs under Wine, the release build's tests
+# (with vellum-720.exe on the display test's server), then the same tests built with
 # AddressSanitizer and UndefinedBehaviorSanitizer (without the two-minute soak).
-test: lint $(BUILD)/wayland-glfw
-	$(XVFB) ctest --test-dir $(BUILD) --output-on-failure || \
+test: lint $(BUILD)/wayland-glfw windows-test
+	VELLUM_WINDOWS_BUILD=$(if $(wildcard $(WINDOWS)/vellum-720.exe),$(CURDIR)/$(WINDOWS)) WINEPREFIX=$(WINEPREFIX) \
+		$(XVFB) ctest --test-dir $(BUILD) --output-on-failure || \
 		{ echo "X server log:"; cat /tmp/vellum-xvfb.log; exit 1; }
 	$(MAKE) sanitize
+
+# The Windows programs, cross-built with MinGW-w64: build-windows/vellum-1080.exe and
+# vellum-720.exe. Their tests run under Wine. Where MinGW or Wine cannot be installed, the
+# Windows tests are skipped and say so.
+WINDOWS    := build-windows
+WINEPREFIX := $(CURDIR)/$(WINDOWS)/wineprefix
+windows-deps:
+	@missing=$$(for p in g++-mingw-w64-x86-64 googletest wine wine64; do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+		echo "Installing:" $$missing; \
+		DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y --no-install-recommends $$missing || \
+		echo "SKIPPED: the Windows tests, because $$missing could not be installed"; \
+	fi
+
+windows: windows-deps
+	cmake -S . -B $(WINDOWS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release -DVELLUM_WERROR=ON
+	cmake --build $(WINDOWS) -j $(JOBS)
+
+windows-test: windows-deps
+	@if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null || ! command -v wine >/dev/null; then \
+		echo "SKIPPED: the Windows tests: MinGW-w64 or Wine is not installed"; \
+	else \
+		$(MAKE) windows && \
+		WINEPREFIX=$(WINEPREFIX) WINEDEBUG=-all $(XVFB) ctest --test-dir $(WINDOWS) --output-on-failure; \
+	fi
 
 # The fast tests alone.
 unit: build
@@ -77,4 +104,4 @@ bench: build
 	$(XVFB) sh -c './$(BUILD)/bench/pass_bench_1080 && ./$(BUILD)/bench/pass_bench_720'
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE)
+	rm -rf $(BUILD) $(SANITIZE) $(WINDOWS)

@@ -8,6 +8,7 @@
 
 #include "pipeline/buffers.h"
 #include "pipeline/numerics.h"
+#include "reference.h"
 
 namespace {
 
@@ -23,28 +24,11 @@ void FillInputs()
     filled = true;
 }
 
-// Per channel, in double arithmetic with the three float roundings, over all 8 x W x H pixels.
-void StraightforwardComposite()
-{
-    for (int i = 0; i < BufferPixels; ++i) {
-        for (int k = 0; k < 3; ++k) {
-            const int a = renderImage[4 * i + k], c = vignetteMask[4 * i + k];
-            const float t = float(a + (2.0 * c / 255) * (255 - a));
-            const float s = float(a / 255.0);
-            float v = float(double(t) * double(s));
-            if (v < 0) v = 0;
-            if (v > 255) v = 255;
-            compositeImage[4 * i + k] = std::uint8_t(v);
-        }
-        compositeImage[4 * i + 3] = 255;
-    }
-}
-
 void BM_CompositeStraightforward(benchmark::State& state)
 {
     FillInputs();
     for (auto _ : state) {
-        StraightforwardComposite();
+        reference::Composite();
         benchmark::ClobberMemory();
     }
 }

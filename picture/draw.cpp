@@ -1,6 +1,6 @@
 // Draws the picture with immediate-mode fixed-function calls, one primitive per polygon.
 
-#include <GL/gl.h>
+#include "pipeline/opengl.h"
 
 #include "picture/picture.h"
 #include "pipeline/stages.h"

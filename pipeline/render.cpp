@@ -1,6 +1,6 @@
 // The one-time shifted-pass render and the per-frame presentation.
 
-#include <GL/gl.h>
+#include "pipeline/opengl.h"
 
 #include <cmath>
 #include <cstring>

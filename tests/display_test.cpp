@@ -303,6 +303,47 @@ TEST(Soak, TwoMinutesOfFrames)
     XCloseDisplay(display);
 }
 
+// vellum-720.exe under Wine. Wine (to 9.0 at least) ignores the accumulation bits of the pixel
+// format, so the framebuffer has none and the passes are averaged on the CPU: the screen then
+// equals, pixel for pixel, the Linux capture made without an accumulation buffer (through the
+// same Mesa). A Wine that honours the request would show the accumulation-buffer capture
+// instead, so either one exactly is accepted; nothing in between.
+TEST(Windows, Vellum720UnderWine)
+{
+    const char* build = std::getenv("VELLUM_WINDOWS_BUILD");
+    if (!build || !fs::exists(fs::path(build) / "vellum-720.exe"))
+        GTEST_SKIP() << "no Windows build: VELLUM_WINDOWS_BUILD does not name a folder with vellum-720.exe";
+    if (std::system("command -v wine >/dev/null 2>&1") != 0) GTEST_SKIP() << "wine is not installed";
+
+    Display* display = OpenDisplay();
+    ASSERT_NE(display, nullptr);
+    SetMode(display, {1920, 1080});
+    const fs::path errors = Scratch() / "wine.txt", cpuPng = Scratch() / "frame-720-cpu.png";
+    ASSERT_TRUE(Exited(RunProgram({Program("vellum-capture-720"), cpuPng.string(), "--no-accumulation-buffer"},
+                                  errors), 0));
+    Image averagedOnCpu;
+    ASSERT_TRUE(ReadPng(cpuPng, averagedOnCpu));
+    const Image& accumulated = CapturedFrame({"720", 1280, 720});
+
+    setenv("WINEDEBUG", "-all", 1);
+    const pid_t pid = Start({"/usr/bin/env", "wine", (fs::path(build) / "vellum-720.exe").string()}, errors);
+    bool shown = false;
+    for (auto end = std::chrono::steady_clock::now() + 240s; !shown && std::chrono::steady_clock::now() < end;) {
+        std::this_thread::sleep_for(250ms);
+        const Image screen = Screenshot(display, 1280, 720);
+        shown = SameColours(screen, averagedOnCpu) || SameColours(screen, accumulated);
+        int status;
+        if (waitpid(pid, &status, WNOHANG) != 0) break;
+    }
+    EXPECT_TRUE(shown) << "the screen never showed the captured frame; " << ReadFile(errors);
+    EXPECT_EQ(CurrentMode(display), (Mode{1280, 720}));
+    XTestFakeMotionEvent(display, -1, 100, 100, 0);
+    PressKey(display, XK_Escape);
+    EXPECT_TRUE(Exited(Wait(pid, 60s), 0));
+    EXPECT_EQ(CurrentMode(display), (Mode{1920, 1080})) << "the mode was not restored";
+    XCloseDisplay(display);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)

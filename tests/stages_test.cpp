@@ -10,29 +10,9 @@
 #include "pipeline/buffers.h"
 #include "pipeline/numerics.h"
 #include "pipeline/stages.h"
+#include "reference.h"
 
 namespace {
-
-// The square root as defined: always 500 bisection steps.
-float ReferenceBisectSqrt(float v)
-{
-    float lo = 0, hi = v, mid = 0;
-    for (int step = 0; step < 500; ++step) {
-        mid = float((double(hi) + lo) * 0.5);
-        if (double(mid) * mid > v) hi = mid;
-        else lo = mid;
-    }
-    return mid;
-}
-
-int ReferenceLevel(int x, int y)
-{
-    const float d = ReferenceBisectSqrt(float(x * x + y * y));
-    const float f = float(d / 587);
-    float m = float(0.30000001192092896 / f);
-    if (m > 1) m = 1;
-    return int(float(m * 255.0));
-}
 
 // The mask pixel at (x, y) from the centre: memory row H/2 - y, column x + W/2.
 const std::uint8_t* MaskAt(int x, int y)
@@ -171,7 +151,7 @@ TEST_F(Stages, VignetteIsTheStraightforwardMask)
     const std::uint8_t* p = vignetteMask;
     for (int y = ScreenHeight / 2; y > -ScreenHeight / 2; --y)
         for (int x = -ScreenWidth / 2; x < ScreenWidth / 2; ++x, p += 4) {
-            const int g = ReferenceLevel(x, y);
+            const int g = reference::VignetteLevel(x, y);
             ASSERT_TRUE(p[0] == g && p[1] == g && p[2] == g && p[3] == 255) << "(" << x << ", " << y << ")";
         }
 }
@@ -186,8 +166,8 @@ TEST(BisectSqrt, EarlyStopIsExactForEveryReachedDistance)
     int checked = 0;
     for (int q = 0; q < int(reached.size()); ++q) {
         if (!reached[q]) continue;
-        const float fast = BisectSqrt(float(q)), reference = ReferenceBisectSqrt(float(q));
-        ASSERT_EQ(std::memcmp(&fast, &reference, sizeof fast), 0) << "q = " << q;
+        const float fast = BisectSqrt(float(q)), defined = reference::BisectSqrt(float(q));
+        ASSERT_EQ(std::memcmp(&fast, &defined, sizeof fast), 0) << "q = " << q;
         ++checked;
     }
     EXPECT_GT(checked, 100000);

@@ -10,18 +10,11 @@
 
 #include "pipeline/buffers.h"
 #include "pipeline/numerics.h"
+#include "reference.h"
 
 namespace {
 
-// The composite as written: double arithmetic rounded to float at the three marked points.
-int ReferenceSoftLight(int a, int c)
-{
-    const double t = float(a + (2.0 * c / 255) * (255 - a));
-    const double s = float(a / 255.0);
-    const double v = std::clamp(double(float(t * s)), 0.0, 255.0);
-    return int(v);
-}
-
+// The composite with no float roundings at all, for contrast.
 int AllDoubleSoftLight(int a, int c)
 {
     return int(std::clamp((a + (2.0 * c / 255) * (255 - a)) * (a / 255.0), 0.0, 255.0));
@@ -69,7 +62,7 @@ TEST(SoftLight, FloatRoundingsDecideExactlyOnePair)
     int differing = 0;
     for (int a = 0; a < 256; ++a)
         for (int c = 0; c < 256; ++c) {
-            ASSERT_EQ(SoftLight(a, c), ReferenceSoftLight(a, c)) << a << ", " << c;
+            ASSERT_EQ(SoftLight(a, c), reference::SoftLight(a, c)) << a << ", " << c;
             differing += SoftLight(a, c) != AllDoubleSoftLight(a, c);
         }
     EXPECT_EQ(differing, 1);
@@ -105,7 +98,7 @@ TEST(ComposeFrame, MatchesTheFormulaForEveryPairAndChannel)
         for (int i = 0; i < ScreenPixels; ++i) {
             for (int k = 0; k < 3; ++k)
                 ASSERT_EQ(compositeImage[4 * i + k],
-                          ReferenceSoftLight(renderImage[4 * i + k], vignetteMask[4 * i + k]))
+                          reference::SoftLight(renderImage[4 * i + k], vignetteMask[4 * i + k]))
                     << "pixel " << i << " channel " << k;
             ASSERT_EQ(compositeImage[4 * i + 3], 255) << "pixel " << i;
         }

@@ -1,0 +1,67 @@
+// The Windows entry of vellum-1080 and vellum-720: Win32 and WGL.
+//
+// Switch the display to the build's resolution, cover it with one borderless window of the
+// predefined edit class, give it an OpenGL context with an accumulation buffer, hide the
+// pointer, render once, then present until Escape. No result is examined and no message is
+// ever retrieved; GetAsyncKeyState needs none.
+
+#include <windows.h>
+
+#include <GL/gl.h>
+
+#include "pipeline/buffers.h"
+#include "pipeline/stages.h"
+
+// Both records name only their non-zero fields; the rest are zero on purpose.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
+// ScreenWidth x ScreenHeight at 32 bits per pixel; every other field zero.
+static DEVMODEA displayMode = {
+    .dmSize = sizeof(DEVMODEA),
+    .dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT,
+    .dmBitsPerPel = 32,
+    .dmPelsWidth = ScreenWidth,
+    .dmPelsHeight = ScreenHeight,
+};
+static_assert(sizeof(DEVMODEA) == 156);
+static_assert((DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT) == 0x001C0000);
+
+// Double-buffered RGBA for a window, 32 colour bits, an accumulation buffer for the passes and
+// a depth buffer that is never tested; every other field zero.
+static const PIXELFORMATDESCRIPTOR pixelFormat = {
+    .nSize = sizeof(PIXELFORMATDESCRIPTOR),
+    .nVersion = 1,
+    .dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER,
+    .iPixelType = PFD_TYPE_RGBA,
+    .cColorBits = 32,
+    .cAccumBits = 8,
+    .cDepthBits = 16,
+};
+static_assert(sizeof(PIXELFORMATDESCRIPTOR) == 40);
+static_assert((PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER) == 0x25);
+static_assert((WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS) == 0x94000000);
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    ChangeDisplaySettingsA(&displayMode, CDS_FULLSCREEN);
+    const HWND window = CreateWindowExA(0, "edit", nullptr, WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0,
+                                        ScreenWidth, ScreenHeight, nullptr, nullptr, nullptr, nullptr);
+    const HDC device = GetDC(window);
+    SetPixelFormat(device, ChoosePixelFormat(device, &pixelFormat), &pixelFormat);
+    wglMakeCurrent(device, wglCreateContext(device));
+    ShowCursor(FALSE);
+
+    RenderStill();
+
+    // The whole 16-bit state counts: down now, or pressed since the last query.
+    do {
+        PresentFrame();
+        SwapBuffers(device);
+    } while (GetAsyncKeyState(VK_ESCAPE) == 0);
+
+    DestroyWindow(window);
+    // Windows restores a CDS_FULLSCREEN mode when the process ends; Wine does not, so put it
+    // back here (on Windows this only does early what the system would do).
+    ChangeDisplaySettingsA(nullptr, 0);
+    ExitProcess(0);
+}
