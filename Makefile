@@ -45,7 +45,7 @@ run: build
 # (with vellum-720.exe on the display test's server), then the same tests built with
 # AddressSanitizer and UndefinedBehaviorSanitizer (without the two-minute soak).
 test: lint $(BUILD)/wayland-glfw windows-test
-	VELLUM_WINDOWS_BUILD=$(if $(wildcard $(WINDOWS)/vellum-720.exe),$(CURDIR)/$(WINDOWS)) WINEPREFIX=$(WINEPREFIX) \
+	VELLUM_WINDOWS_BUILD=$(if $(wildcard $(WINDOWS)/vellum-720.exe),$(CURDIR)/$(WINDOWS)) $(WINE_ENV) \
 		$(XVFB) ctest --test-dir $(BUILD) --output-on-failure || \
 		{ echo "X server log:"; cat /tmp/vellum-xvfb.log; exit 1; }
 	$(MAKE) sanitize
@@ -55,11 +55,14 @@ test: lint $(BUILD)/wayland-glfw windows-test
 # Windows tests are skipped and say so.
 WINDOWS    := build-windows
 WINEPREFIX := $(CURDIR)/$(WINDOWS)/wineprefix
+# A private Wine prefix, quiet, and never asking to install .NET or HTML engines.
+WINE_ENV   := WINEPREFIX=$(WINEPREFIX) WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 windows-deps:
 	@missing=$$(for p in g++-mingw-w64-x86-64 googletest wine wine64; do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 		echo "Installing:" $$missing; \
-		DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y --no-install-recommends $$missing || \
+		{ $(SUDO) apt-get update && \
+		  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y --no-install-recommends $$missing; } || \
 		echo "SKIPPED: the Windows tests, because $$missing could not be installed"; \
 	fi
 
@@ -72,7 +75,7 @@ windows-test: windows-deps
 		echo "SKIPPED: the Windows tests: MinGW-w64 or Wine is not installed"; \
 	else \
 		$(MAKE) windows && \
-		WINEPREFIX=$(WINEPREFIX) WINEDEBUG=-all $(XVFB) ctest --test-dir $(WINDOWS) --output-on-failure; \
+		$(WINE_ENV) $(XVFB) ctest --test-dir $(WINDOWS) --output-on-failure; \
 	fi
 
 # The fast tests alone.

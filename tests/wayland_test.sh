@@ -8,9 +8,10 @@
 set -u
 bin=$1
 work=$(mktemp -d)
-trap 'kill $weston 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
+weston=
+trap '[ -n "$weston" ] && kill $weston 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 
-wayland_glfw=$(find "$bin/wayland-glfw" -name 'libglfw.so.3' 2>/dev/null | head -n 1)
+wayland_glfw=$(find -L "$bin/wayland-glfw" -name 'libglfw.so.3' 2>/dev/null | head -n 1)
 for need in weston Xwayland; do
     command -v $need >/dev/null || { echo "skipped: $need is not installed"; exit 77; }
 done
