@@ -46,7 +46,7 @@ run: build
 # AddressSanitizer and UndefinedBehaviorSanitizer (without the two-minute soak).
 test: lint $(BUILD)/wayland-glfw windows-test
 	VELLUM_WINDOWS_BUILD=$(if $(wildcard $(WINDOWS)/vellum-720.exe),$(CURDIR)/$(WINDOWS)) $(WINE_ENV) \
-		$(XVFB) ctest --test-dir $(BUILD) --output-on-failure || \
+		$(XVFB) ctest --test-dir $(BUILD) -j 2 --output-on-failure || \
 		{ echo "X server log:"; cat /tmp/vellum-xvfb.log; exit 1; }
 	$(MAKE) sanitize
 
@@ -94,12 +94,13 @@ lint: build
 # (The product allocates nothing itself: its large data is static.)
 SANITIZE := build-sanitize
 sanitize: deps $(BUILD)/wayland-glfw
-	cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELLUM_SANITIZE=ON -DVELLUM_WERROR=ON
+	cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELLUM_SANITIZE=ON -DVELLUM_WERROR=ON \
+		-DVELLUM_BENCH=OFF
 	cmake --build $(SANITIZE) -j $(JOBS)
 	ln -sfn $(CURDIR)/$(BUILD)/wayland-glfw $(SANITIZE)/wayland-glfw
 	ctest --test-dir $(SANITIZE) -L unit --output-on-failure
 	ASAN_OPTIONS=detect_leaks=0:verify_asan_link_order=0 UBSAN_OPTIONS=print_stacktrace=1 \
-		$(XVFB) ctest --test-dir $(SANITIZE) -LE 'unit|soak' --output-on-failure
+		$(XVFB) ctest --test-dir $(SANITIZE) -LE 'unit|soak' -j 2 --output-on-failure
 
 bench: build
 	./$(BUILD)/bench/composite_bench

@@ -6,18 +6,28 @@ here=$(cd "$(dirname "$0")" && pwd)
 command -v Xorg >/dev/null || { echo "skipped: Xorg is not installed"; exit 77; }
 [ -e /usr/lib/xorg/modules/drivers/dummy_drv.so ] || { echo "skipped: the dummy video driver is not installed"; exit 77; }
 
-display=
-for n in $(seq 70 99); do
-    [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ] || { display=:$n; break; }
-done
-[ -n "$display" ] || { echo "no free display number"; exit 1; }
 log=$(mktemp /tmp/vellum-xorg.XXXXXX)
-Xorg "$display" -config "$here/xorg-dummy.conf" -noreset -nolisten tcp -logfile "$log" >/dev/null 2>&1 &
-server=$!
-trap 'kill $server 2>/dev/null; wait $server 2>/dev/null; rm -f "$log"' EXIT
-for _ in $(seq 100); do
-    [ -e /tmp/.X11-unix/X${display#:} ] && break
-    kill -0 $server 2>/dev/null || { echo "Xorg did not start:"; cat "$log"; exit 1; }
-    sleep 0.1
+server=
+trap '[ -n "$server" ] && kill $server 2>/dev/null; wait 2>/dev/null; rm -f "$log"' EXIT
+
+# The first free display number from 70 on; another run may take it at the same moment, in
+# which case that server stops at once and the next number is tried.
+for n in $(seq 70 99); do
+    [ -e /tmp/.X$n-lock ] && continue
+    Xorg :$n -config "$here/xorg-dummy.conf" -noreset -nolisten tcp -logfile "$log" >/dev/null 2>&1 &
+    server=$!
+    ours() { [ "$(tr -d ' \n' 2>/dev/null </tmp/.X$n-lock)" = "$server" ] && [ -e /tmp/.X11-unix/X$n ]; }
+    for _ in $(seq 100); do
+        ours && break
+        kill -0 $server 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 $server 2>/dev/null && ours; then
+        DISPLAY=:$n "$@"
+        exit $?
+    fi
+    server=
 done
-DISPLAY=$display "$@"
+echo "no private Xorg server could be started:"
+cat "$log"
+exit 1
