@@ -25,7 +25,8 @@ float PassShift(unsigned draw)
     return float((double(float(draw % 32766)) - 16383) / 16383);
 }
 
-// Where the framebuffer has no accumulation buffer (Wayland through EGL or Xwayland, Wine),
+// Where the framebuffer has no accumulation buffer (Wayland through EGL, Xwayland on glamor,
+// Wine),
 // every glAccum would fail and leave only the last pass on screen. The same passes are then
 // averaged here instead: each one is read back and its bytes summed.
 //
@@ -34,7 +35,8 @@ float PassShift(unsigned draw)
 // weight for all passes that is round(weight x (sum of the bytes)), which exact 16-bit sums
 // (255 x 255 at most) give with no rounding before the last. Mesa's accumulation buffer
 // instead keeps signed 16-bit sums scaled by 32767 and truncates each pass's term, so its
-// bytes can come out up to about one lower.
+// flat areas come out about one lower; its software rasteriser also decodes sRGB around
+// each operation, so its edges average in linear light and come out brighter.
 alignas(64) static std::uint16_t passSums[4 * ScreenPixels];
 
 static bool HasAccumulationBuffer()
