@@ -345,11 +345,3 @@ TEST(Windows, Vellum720UnderWine)
 }
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    ::testing::InitGoogleTest(&argc, argv);
-    const int result = RUN_ALL_TESTS();
-    fs::remove_all(Scratch());
-    return result;
-}

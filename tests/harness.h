@@ -34,9 +34,9 @@ struct Build {
     int width, height;
 };
 
-std::string Program(const std::string& name) { return std::string(VELLUM_BIN_DIR) + "/" + name; }
+inline std::string Program(const std::string& name) { return std::string(VELLUM_BIN_DIR) + "/" + name; }
 
-fs::path Scratch()
+inline fs::path Scratch()
 {
     static const fs::path dir = [] {
         char pattern[] = "/tmp/vellum-test-XXXXXX";
@@ -45,7 +45,7 @@ fs::path Scratch()
     return dir;
 }
 
-std::string ReadFile(const fs::path& path)
+inline std::string ReadFile(const fs::path& path)
 {
     std::ifstream in(path);
     std::stringstream text;
@@ -54,7 +54,7 @@ std::string ReadFile(const fs::path& path)
 }
 
 // Starts a program with stderr to a file; without a display if asked.
-pid_t Start(const std::vector<std::string>& args, const fs::path& errors, bool display = true)
+inline pid_t Start(const std::vector<std::string>& args, const fs::path& errors, bool display = true)
 {
     const pid_t pid = fork();
     if (pid == 0) {
@@ -70,7 +70,7 @@ pid_t Start(const std::vector<std::string>& args, const fs::path& errors, bool d
 }
 
 // Waits for the exit, bounded only to catch a hang; -1 (and the process killed) on a hang.
-int Wait(pid_t pid, std::chrono::seconds bound = 300s)
+inline int Wait(pid_t pid, std::chrono::seconds bound = 300s)
 {
     const auto end = std::chrono::steady_clock::now() + bound;
     int status = 0;
@@ -85,17 +85,17 @@ int Wait(pid_t pid, std::chrono::seconds bound = 300s)
     return status;
 }
 
-int RunProgram(const std::vector<std::string>& args, const fs::path& errors, bool display = true)
+inline int RunProgram(const std::vector<std::string>& args, const fs::path& errors, bool display = true)
 {
     return Wait(Start(args, errors, display));
 }
 
-bool Exited(int status, int code) { return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == code; }
+inline bool Exited(int status, int code) { return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == code; }
 
-int Lines(const std::string& text) { return int(std::count(text.begin(), text.end(), '\n')); }
+inline int Lines(const std::string& text) { return int(std::count(text.begin(), text.end(), '\n')); }
 
 // The top-left width x height of the screen, as RGBA top row first.
-Image Screenshot(Display* display, int width, int height)
+inline Image Screenshot(Display* display, int width, int height)
 {
     Image shot{width, height, std::vector<std::uint8_t>(std::size_t(width) * height * 4)};
     XImage* image = XGetImage(display, DefaultRootWindow(display), 0, 0, width, height, AllPlanes, ZPixmap);
@@ -113,7 +113,7 @@ Image Screenshot(Display* display, int width, int height)
     return shot;
 }
 
-bool SameColours(const Image& a, const Image& b)
+inline bool SameColours(const Image& a, const Image& b)
 {
     if (a.width != b.width || a.height != b.height) return false;
     for (std::size_t i = 0; i < a.rgba.size(); i += 4)
@@ -121,7 +121,7 @@ bool SameColours(const Image& a, const Image& b)
     return true;
 }
 
-void PressKey(Display* display, KeySym key)
+inline void PressKey(Display* display, KeySym key)
 {
     const KeyCode code = XKeysymToKeycode(display, key);
     XTestFakeKeyEvent(display, code, True, 0);
@@ -130,7 +130,7 @@ void PressKey(Display* display, KeySym key)
 }
 
 // A connection to the test X server, tried for a few seconds in case it is busy.
-Display* OpenDisplay()
+inline Display* OpenDisplay()
 {
     for (int attempt = 0; attempt < 50; ++attempt) {
         if (Display* display = XOpenDisplay(nullptr)) return display;
@@ -140,7 +140,7 @@ Display* OpenDisplay()
 }
 
 // Polls the screen until it shows the image; the bound only catches a hang or an early exit.
-bool WaitForScreen(Display* display, pid_t pid, const Image& image)
+inline bool WaitForScreen(Display* display, pid_t pid, const Image& image)
 {
     for (auto end = std::chrono::steady_clock::now() + 180s; std::chrono::steady_clock::now() < end;) {
         std::this_thread::sleep_for(250ms);
@@ -152,7 +152,7 @@ bool WaitForScreen(Display* display, pid_t pid, const Image& image)
 }
 
 // The capture tool's frame for a build, made once per run.
-const Image& CapturedFrame(const Build& build)
+inline const Image& CapturedFrame(const Build& build)
 {
     static std::map<std::string, Image> frames;
     Image& frame = frames[build.suffix];

@@ -167,11 +167,3 @@ INSTANTIATE_TEST_SUITE_P(Builds, Programs, ::testing::Values(Build{"720", 1280, 
                          [](const auto& info) { return std::string("vellum_") + info.param.suffix; });
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    ::testing::InitGoogleTest(&argc, argv);
-    const int result = RUN_ALL_TESTS();
-    fs::remove_all(Scratch());
-    return result;
-}
