@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 #include <GLFW/glfw3.h>
 #include <png.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,7 +14,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -44,36 +44,45 @@ static void PrintStageTime(const char* stage)
 
 static const char usage[] =
     "usage: " VELLUM_PROGRAM " OUT.png [--stage frame|render|composite|grain|vignette] [--timings]\n"
-    "       [--no-accumulation-buffer]\n"
+    "       [--no-accumulation-buffer] [--accumulation driver|cpu]\n"
     "  frame      the finished frame as drawn (default)\n"
     "  render     the averaged render, before the vignette and grain\n"
     "  composite  the render under the vignette, before the grain\n"
     "  grain      the film grain\n"
     "  vignette   the vignette mask\n"
     "--timings prints the time of each part of the render and of one frame on stderr\n"
-    "--no-accumulation-buffer asks for a framebuffer without one, as some platforms give\n";
+    "--no-accumulation-buffer asks for a framebuffer without one, as some platforms give\n"
+    "--accumulation averages the passes in the driver's accumulation buffer even where the\n"
+    "  start-up check rejects it, or on the CPU even where the check accepts it\n";
 
-// The PNG is written to a temporary name beside the target and renamed over it only once
-// complete, so an interrupted or failed run leaves no partial file behind.
+// A regular file (or a new one) is written to a temporary file in the same directory and
+// renamed over the target only once complete, so an interrupted or failed run never leaves a
+// partial PNG; the temporary file exists only while the PNG is written. Anything else that
+// exists at the path (/dev/null, a FIFO, a terminal) is written to directly.
 static char temporaryPath[4096];
+static volatile std::sig_atomic_t temporaryExists = 0;
 
 static void RemoveTemporaryAndDie(int signal)
 {
-    unlink(temporaryPath);
+    if (temporaryExists) unlink(temporaryPath);
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
 
-[[noreturn]] static void FailOnFile(const std::string& what, int error)
+[[noreturn]] static void FailOnFile(const std::string& out, int error)
 {
-    if (temporaryPath[0]) unlink(temporaryPath);
-    std::fprintf(stderr, VELLUM_PROGRAM ": %s: %s\n", what.c_str(), std::strerror(error));
+    if (temporaryExists) unlink(temporaryPath);
+    std::fprintf(stderr, VELLUM_PROGRAM ": cannot write %s: %s\n", out.c_str(), std::strerror(error));
     std::exit(1);
 }
 
+// libpng reports through errno and the return value here, not on stderr.
+static void PngFailed(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+static void PngWarned(png_structp, png_const_charp) {}
+
 static bool WritePng(FILE* file, const std::uint8_t* bottomUpRgba)
 {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngFailed, PngWarned);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info || setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
@@ -92,6 +101,7 @@ static bool WritePng(FILE* file, const std::uint8_t* bottomUpRgba)
 
 int main(int argc, char** argv)
 {
+    OpenStandardStreams();
     std::string out, stage = "frame";
     bool timings = false, accumulationBuffer = true;
     for (int i = 1; i < argc; ++i) {
@@ -99,6 +109,10 @@ int main(int argc, char** argv)
         if (arg == "--stage" && i + 1 < argc) stage = argv[++i];
         else if (arg == "--timings") timings = true;
         else if (arg == "--no-accumulation-buffer") accumulationBuffer = false;
+        else if (arg == "--accumulation" && i + 1 < argc && std::string(argv[i + 1]) == "driver")
+            accumulationChoice = AccumulationChoice::Driver, ++i;
+        else if (arg == "--accumulation" && i + 1 < argc && std::string(argv[i + 1]) == "cpu")
+            accumulationChoice = AccumulationChoice::Cpu, ++i;
         else if (arg.rfind('-', 0) != 0 && out.empty()) out = arg;
         else { std::fputs(usage, stderr); return 2; }
     }
@@ -112,14 +126,16 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    // Claim the temporary file first, so an unwritable path fails before the long render.
-    std::snprintf(temporaryPath, sizeof temporaryPath, "%s.XXXXXX", out.c_str());
-    const int fd = mkstemp(temporaryPath);
-    if (fd < 0) {
-        temporaryPath[0] = 0;
-        FailOnFile("cannot write " + out, errno);
-    }
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, RemoveTemporaryAndDie);
+    // Everything that can be known about the target is checked before the long render.
+    struct stat target {};
+    const bool exists = stat(out.c_str(), &target) == 0;
+    const bool direct = exists && !S_ISREG(target.st_mode) && !S_ISDIR(target.st_mode);
+    const std::size_t slash = out.rfind('/');
+    const std::string directory = slash == std::string::npos ? "." : slash == 0 ? "/" : out.substr(0, slash);
+    if (exists && S_ISDIR(target.st_mode)) FailOnFile(out, EISDIR);
+    if (access(direct ? out.c_str() : directory.c_str(), direct ? W_OK : W_OK | X_OK) != 0) FailOnFile(out, errno);
+    std::snprintf(temporaryPath, sizeof temporaryPath, "%s/.vellum-XXXXXX", directory.c_str());
+    CatchTerminationSignals(RemoveTemporaryAndDie);
 
     StartGlfw(VELLUM_PROGRAM);
     RequestFramebuffer();
@@ -128,10 +144,7 @@ int main(int argc, char** argv)
             glfwWindowHint(hint, 0);
     glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
     GLFWwindow* window = glfwCreateWindow(ScreenWidth, ScreenHeight, VELLUM_PROGRAM, nullptr, nullptr);
-    if (!window) {
-        unlink(temporaryPath);
-        FailWithGlfw("cannot open an OpenGL window");
-    }
+    if (!window) FailWithGlfw("cannot open an OpenGL window");
     glfwMakeContextCurrent(window);
     if (timings) {
         GLint bits = 0, samples = 0, red = 0, alpha = 0;
@@ -148,6 +161,16 @@ int main(int argc, char** argv)
     const Clock::time_point frameStart = Clock::now();
     PresentFrame();
     if (timings) {
+        const AccumulationAnswers& a = accumulationAnswers;
+        const char* fault = AccumulationFault(a);
+        const bool driver = accumulationChoice == AccumulationChoice::Driver ? a.bits > 0
+                          : accumulationChoice == AccumulationChoice::Checked && !fault;
+        std::fprintf(stderr, "accumulation check: mixes %d %d (sound: 127 or 128, 96), levels %d %d %d %d %d %d%s\n",
+                     a.mix[0], a.mix[1], a.levels[0], a.levels[1], a.levels[2], a.levels[3], a.levels[4],
+                     a.levels[5], a.glError ? ", OpenGL error" : "");
+        std::fprintf(stderr, "passes averaged %s (%s%s)\n", driver ? "in the accumulation buffer" : "on the CPU",
+                     accumulationChoice != AccumulationChoice::Checked ? "chosen; the check finds " : "",
+                     fault ? fault : "the accumulation buffer is sound");
         std::fprintf(stderr, "%-10s %9.2f ms\n", "RenderStill", MillisecondsSince(renderStart) - MillisecondsSince(frameStart));
         std::fprintf(stderr, "%-10s %9.2f ms\n", "frame", MillisecondsSince(frameStart));
         std::fprintf(stderr, "grain and vignette: %.2f%% of RenderStill\n", 100 * cpuMilliseconds / renderMilliseconds);
@@ -161,16 +184,23 @@ int main(int argc, char** argv)
     glfwDestroyWindow(window);
     glfwTerminate();
 
+    const int fd = direct ? open(out.c_str(), O_WRONLY | O_CLOEXEC) : mkstemp(temporaryPath);
+    if (fd < 0) FailOnFile(out, errno);
+    temporaryExists = !direct;
+    if (!direct) {
+        // A replaced file keeps its permissions and, where allowed (only root may give a file
+        // away), its owner; a new one gets the usual permissions, not mkstemp's private ones.
+        const mode_t mask = umask(0);
+        umask(mask);
+        if (exists && fchown(fd, target.st_uid, target.st_gid) != 0 && errno != EPERM) FailOnFile(out, errno);
+        if (fchmod(fd, exists ? target.st_mode & 0777 : 0666 & ~mask) != 0) FailOnFile(out, errno);
+    }
     FILE* file = fdopen(fd, "wb");
-    if (!file) FailOnFile("cannot write " + out, errno);
+    if (!file) FailOnFile(out, errno);
     errno = 0;
     const bool written = WritePng(file, buffer);
     const int writeError = errno ? errno : EIO;
-    if (std::fclose(file) != 0 || !written) FailOnFile("cannot write " + out, writeError);
-    // mkstemp creates the file private to its owner; give it the usual permissions.
-    const mode_t mask = umask(0);
-    umask(mask);
-    chmod(temporaryPath, 0666 & ~mask);
-    if (std::rename(temporaryPath, out.c_str()) != 0) FailOnFile("cannot write " + out, errno);
+    if (std::fclose(file) != 0 || !written) FailOnFile(out, writeError);
+    if (!direct && std::rename(temporaryPath, out.c_str()) != 0) FailOnFile(out, errno);
     return 0;
 }

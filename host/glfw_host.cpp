@@ -1,9 +1,15 @@
 #include "host/glfw_host.h"
 
 #include <GLFW/glfw3.h>
+#include <X11/Xlib.h>
+#include <fcntl.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 
 static const char* programName = "vellum";
 static char glfwProblem[256] = "unknown error";
@@ -45,4 +51,32 @@ void RequestFramebuffer()
     glfwWindowHint(GLFW_ACCUM_BLUE_BITS, 16);
     glfwWindowHint(GLFW_ACCUM_ALPHA_BITS, 16);
     glfwWindowHint(GLFW_SAMPLES, 0);
+}
+
+void OpenStandardStreams()
+{
+    for (int fd = 0; fd < 3; ++fd)
+        if (fcntl(fd, F_GETFD) < 0 && errno == EBADF) open("/dev/null", O_RDWR);  // takes the lowest free number: fd
+}
+
+void CatchTerminationSignals(void (*handler)(int))
+{
+    struct sigaction action {}, previous {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
+        if (sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler != SIG_IGN)
+            sigaction(signal, &action, nullptr);
+}
+
+bool ScreenHolds(int width, int height)
+{
+    // GLFW asks RandR for the mode without growing the screen first, and the X server's
+    // refusal ends the process from inside Xlib's default error handler.
+    Display* display = std::getenv("DISPLAY") ? XOpenDisplay(nullptr) : nullptr;
+    if (!display) return true;
+    const bool holds = DisplayWidth(display, DefaultScreen(display)) >= width &&
+                       DisplayHeight(display, DefaultScreen(display)) >= height;
+    XCloseDisplay(display);
+    return holds;
 }

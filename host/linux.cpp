@@ -2,14 +2,13 @@
 //
 // Full screen at the build's resolution, one render, then the same frame until Escape. X11
 // keeps a changed display mode after its client dies, so the mode is put back by destroying
-// the window on every way out: Escape, and SIGINT, SIGTERM or SIGHUP, after which the process
-// ends by that same signal.
+// the window on every way out: Escape, and SIGINT, SIGTERM, SIGHUP or SIGQUIT, after which the
+// process ends by that same signal.
 
 #include <GLFW/glfw3.h>
 
 #include <csignal>
 #include <cstdlib>
-#include <initializer_list>
 
 #include "host/glfw_host.h"
 #include "pipeline/buffers.h"
@@ -32,21 +31,21 @@ static void EndIfSignalled(GLFWwindow* window)
 }
 
 // A full-screen window switches the primary monitor to ScreenWidth x ScreenHeight until the
-// window is destroyed. Where the monitor offers no such mode, the same borderless window
+// window is destroyed. Where there is no primary monitor (every output off), the screen is
+// too small for the mode, or the monitor offers no such mode, the same borderless window
 // covers the top-left ScreenWidth x ScreenHeight of the screen instead.
 static GLFWwindow* OpenWindow()
 {
     RequestFramebuffer();
-    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
-    GLFWwindow* window = glfwCreateWindow(ScreenWidth, ScreenHeight, VELLUM_PROGRAM, monitor, nullptr);
-    if (!window) FailWithGlfw("cannot open an OpenGL window");
-
-    const GLFWvidmode* mode = glfwGetVideoMode(monitor);
-    if (mode && mode->width == ScreenWidth && mode->height == ScreenHeight) return window;
-
-    glfwDestroyWindow(window);
+    if (GLFWmonitor* monitor = glfwGetPrimaryMonitor(); monitor && ScreenHolds(ScreenWidth, ScreenHeight)) {
+        GLFWwindow* window = glfwCreateWindow(ScreenWidth, ScreenHeight, VELLUM_PROGRAM, monitor, nullptr);
+        if (!window) FailWithGlfw("cannot open an OpenGL window");
+        const GLFWvidmode* mode = glfwGetVideoMode(monitor);
+        if (mode && mode->width == ScreenWidth && mode->height == ScreenHeight) return window;
+        glfwDestroyWindow(window);
+    }
     glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
-    window = glfwCreateWindow(ScreenWidth, ScreenHeight, VELLUM_PROGRAM, nullptr, nullptr);
+    GLFWwindow* window = glfwCreateWindow(ScreenWidth, ScreenHeight, VELLUM_PROGRAM, nullptr, nullptr);
     if (!window) FailWithGlfw("cannot open an OpenGL window");
     glfwSetWindowPos(window, 0, 0);
     glfwShowWindow(window);
@@ -55,11 +54,8 @@ static GLFWwindow* OpenWindow()
 
 int main()
 {
-    struct sigaction action {};
-    action.sa_handler = NoteSignal;
-    sigemptyset(&action.sa_mask);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
-
+    OpenStandardStreams();
+    CatchTerminationSignals(NoteSignal);
     StartGlfw(VELLUM_PROGRAM);
 
     GLFWwindow* window = OpenWindow();

@@ -37,7 +37,28 @@ std::uint8_t VignetteLevel(std::int32_t q);
 // should glFinish first, since "passes" ends with the GL work possibly still queued).
 extern void (*renderStageDone)(const char* stage);
 
-// The passes' average without an accumulation buffer: AddPassToSums reads the pass just
+// What the start-up check read back from the accumulation buffer: its bits a channel, whether
+// OpenGL raised an error, the two-pass mixes of 255 with 0 and of 128 with 64 at weight 0.5,
+// and the levels 0, 1, 64, 128, 254 and 255 each returned after 255 additions at the pass
+// weight. (An aggregate of answers, filled once; the GL check itself lives in the render.)
+struct AccumulationAnswers {
+    int bits;
+    bool glError;
+    std::uint8_t mix[2];
+    std::uint8_t levels[6];
+};
+extern AccumulationAnswers accumulationAnswers;
+
+// Why the answers show an accumulation buffer that does not average as OpenGL defines, or
+// null where it does.
+const char* AccumulationFault(const AccumulationAnswers& answers);
+
+// Which average the render uses: the checked choice (the driver's accumulation buffer where
+// the check accepts it, the CPU otherwise), or either one forced for comparison.
+enum class AccumulationChoice { Checked, Driver, Cpu };
+extern AccumulationChoice accumulationChoice;
+
+// The passes' average on the CPU: AddPassToSums reads the pass just
 // drawn back and adds it to exact per-channel sums; ReturnSums draws their average.
 void AddPassToSums();
 void ReturnSums();

@@ -151,6 +151,31 @@ inline bool WaitForScreen(Display* display, pid_t pid, const Image& image)
     return false;
 }
 
+// SHA-256 of an image's RGBA bytes, top row first, as sha256sum prints it.
+inline std::string PixelHash(const Image& image)
+{
+    const fs::path raw = Scratch() / "pixels.rgba";
+    std::ofstream(raw, std::ios::binary).write(reinterpret_cast<const char*>(image.rgba.data()),
+                                               std::streamsize(image.rgba.size()));
+    std::string hash(64, '?');
+    if (FILE* sum = popen(("sha256sum " + raw.string()).c_str(), "r")) {
+        if (std::fread(hash.data(), 1, hash.size(), sum) != hash.size()) hash = "unreadable";
+        pclose(sum);
+    }
+    return hash;
+}
+
+// The committed hash of a stage's pixels ("frame-720", "render-1080", ...). The picture is fixed
+// to the last bit, so a different hash is a change of the picture: if it is a wanted one,
+// look at the new PNGs and put the hash printed into tests/picture.sha256.
+inline std::string PinnedHash(const std::string& name)
+{
+    std::ifstream pins(std::string(VELLUM_SOURCE_DIR) + "/tests/picture.sha256");
+    for (std::string line, hash, label; std::getline(pins, line);)
+        if (std::istringstream(line) >> hash >> label && label == name) return hash;
+    return "no pinned hash for " + name;
+}
+
 // The capture tool's frame for a build, made once per run.
 inline const Image& CapturedFrame(const Build& build)
 {
@@ -164,6 +189,7 @@ inline const Image& CapturedFrame(const Build& build)
         EXPECT_TRUE(ReadPng(png, frame));
         EXPECT_EQ(frame.width, build.width);
         EXPECT_EQ(frame.height, build.height);
+        EXPECT_EQ(PixelHash(frame), PinnedHash(std::string("frame-") + build.suffix)) << "the frame changed";
     }
     return frame;
 }

@@ -108,3 +108,24 @@ TEST(ComposeFrame, MatchesTheFormulaForEveryPairAndChannel)
 }
 
 }  // namespace
+
+// The start-up check's verdict on what the accumulation buffer returned: the average of two
+// passes (255|0 and 128|64) and the levels 0, 1, 64, 128, 254, 255 after 255 additions.
+TEST(AccumulationFault, AcceptsOnlyTheDefinedAverage)
+{
+    const AccumulationAnswers conforming{16, false, {127, 96}, {0, 1, 64, 128, 254, 255}};
+    EXPECT_EQ(AccumulationFault(conforming), nullptr);
+    AccumulationAnswers other = conforming;
+    other.mix[0] = 128;           // either neighbour of 127.5
+    other.levels[3] = 127;        // a level within 1
+    EXPECT_EQ(AccumulationFault(other), nullptr);
+
+    const AccumulationAnswers linearLight{16, false, {188, 102}, {0, 0, 61, 126, 254, 255}};
+    const AccumulationAnswers truncating{16, false, {127, 96}, {0, 0, 64, 127, 252, 254}};
+    const AccumulationAnswers shallow{16, false, {127, 96}, {0, 1, 64, 126, 254, 255}};
+    const AccumulationAnswers none{0, false, {0, 0}, {0, 0, 0, 0, 0, 0}};
+    AccumulationAnswers error = conforming;
+    error.glError = true;
+    for (const AccumulationAnswers& answers : {linearLight, truncating, shallow, none, error})
+        EXPECT_NE(AccumulationFault(answers), nullptr) << int(answers.mix[0]) << " " << int(answers.levels[4]);
+}
