@@ -10,7 +10,7 @@ PACKAGES := build-essential cmake libglfw3-dev libgl-dev libgl1-mesa-dri libpng-
             clang-tidy cppcheck
 SUDO     := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: all deps build run test unit lint sanitize windows windows-deps windows-test bench clean
+.PHONY: all deps build run test unit lint sanitize windows windows-deps windows-test dist bench clean
 
 all: build
 
@@ -45,20 +45,23 @@ run: build
 # (with vellum-720.exe on the display test's server), then the same tests built with
 # AddressSanitizer and UndefinedBehaviorSanitizer (without the two-minute soak).
 test: lint $(BUILD)/wayland-glfw windows-test
-	VELLUM_WINDOWS_BUILD=$(if $(wildcard $(WINDOWS)/vellum-720.exe),$(CURDIR)/$(WINDOWS)) $(WINE_ENV) \
+	VELLUM_WINDOWS_BUILD=$(if $(wildcard $(WINDOWS)/x64/vellum-720.exe),$(CURDIR)/$(WINDOWS)/x64) $(WINE_ENV) \
 		$(XVFB) ctest --test-dir $(BUILD) -j 2 --output-on-failure || \
 		{ echo "X server log:"; cat /tmp/vellum-xvfb.log; exit 1; }
 	$(MAKE) sanitize
 
-# The Windows programs, cross-built with MinGW-w64: build-windows/vellum-1080.exe and
-# vellum-720.exe. Their tests run under Wine. Where MinGW or Wine cannot be installed, the
-# Windows tests are skipped and say so.
+# The Windows programs, cross-built with MinGW-w64 for x86-64 and 32-bit x86:
+# build-windows/x64/ and build-windows/x86/, each vellum-1080.exe and vellum-720.exe. Their
+# tests run under Wine. Where MinGW or Wine cannot be installed, the Windows tests are skipped
+# and say so. (Debian's 32-bit Wine is never installed: on a machine that cannot run 32-bit
+# programs it only breaks the 64-bit one.)
 WINDOWS    := build-windows
 WINEPREFIX := $(CURDIR)/$(WINDOWS)/wineprefix
 # A private Wine prefix, quiet, and never asking to install .NET or HTML engines.
 WINE_ENV   := WINEPREFIX=$(WINEPREFIX) WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+VERSION    := $(shell sed -n "s/^project.vellum VERSION \([0-9.]*\).*/\1/p" CMakeLists.txt)
 windows-deps:
-	@missing=$$(for p in g++-mingw-w64-x86-64 googletest wine wine64; do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+	@missing=$$(for p in g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest wine wine64; do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 		echo "Installing:" $$missing; \
 		{ $(SUDO) apt-get update && \
@@ -67,15 +70,28 @@ windows-deps:
 	fi
 
 windows: windows-deps
-	cmake -S . -B $(WINDOWS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release -DVELLUM_WERROR=ON
-	cmake --build $(WINDOWS) -j $(JOBS)
+	cmake -S . -B $(WINDOWS)/x64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release -DVELLUM_WERROR=ON
+	cmake --build $(WINDOWS)/x64 -j $(JOBS)
+	cmake -S . -B $(WINDOWS)/x86 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release -DVELLUM_WERROR=ON
+	cmake --build $(WINDOWS)/x86 -j $(JOBS)
+
+# One download for Windows: build-windows/vellum-VERSION-windows.zip.
+dist: windows
+	rm -rf $(WINDOWS)/dist && mkdir -p $(WINDOWS)/dist/x64 $(WINDOWS)/dist/x86
+	for arch in x64 x86; do cp $(WINDOWS)/$$arch/vellum-1080.exe $(WINDOWS)/$$arch/vellum-720.exe $(WINDOWS)/dist/$$arch/; done
+	sed 's/@VERSION@/$(VERSION)/' docs/windows-readme.txt | sed 's/$$/\r/' > $(WINDOWS)/dist/README.txt
+	cd $(WINDOWS)/dist && rm -f ../vellum-$(VERSION)-windows.zip && \
+		cmake -E tar cf ../vellum-$(VERSION)-windows.zip --format=zip README.txt x64 x86
+	tests/windows_zip.sh $(CURDIR)/$(WINDOWS)/vellum-$(VERSION)-windows.zip $(CURDIR)/$(WINDOWS)
 
 windows-test: windows-deps
-	@if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null || ! command -v wine >/dev/null; then \
+	@if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null || ! command -v i686-w64-mingw32-g++-posix >/dev/null || \
+	    ! command -v wine >/dev/null; then \
 		echo "SKIPPED: the Windows tests: MinGW-w64 or Wine is not installed"; \
 	else \
-		$(MAKE) windows && \
-		$(WINE_ENV) $(XVFB) ctest --test-dir $(WINDOWS) --output-on-failure; \
+		$(MAKE) dist && \
+		$(WINE_ENV) $(XVFB) ctest --test-dir $(WINDOWS)/x64 --output-on-failure && \
+		$(WINE_ENV) $(XVFB) ctest --test-dir $(WINDOWS)/x86 --output-on-failure; \
 	fi
 
 # The fast tests alone.

@@ -2,8 +2,9 @@
 //
 // Switch the display to the build's resolution, cover it with one borderless window of the
 // predefined edit class, give it an OpenGL context with an accumulation buffer, hide the
-// pointer, render once, then present until Escape. No result is examined and no message is
-// ever retrieved; GetAsyncKeyState needs none.
+// pointer, render once, then present until Escape. GetAsyncKeyState needs no messages; the
+// queue is still emptied every frame, so that the system never takes the window for a hung
+// one and puts a frozen ghost in its place. Without OpenGL the program says so and exits 1.
 
 #include <windows.h>
 
@@ -41,14 +42,32 @@ static_assert(sizeof(PIXELFORMATDESCRIPTOR) == 40);
 static_assert((PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER) == 0x25);
 static_assert((WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS) == 0x94000000);
 
+// Takes every pending message off the queue without dispatching it: the edit control never
+// sees a key (only Escape, polled below, ends the program) and never paints over the picture,
+// whose pending paint is simply marked done.
+static void AnswerTheSystem(HWND window)
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        if (message.message == WM_PAINT) ValidateRect(window, nullptr);
+}
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     ChangeDisplaySettingsA(&displayMode, CDS_FULLSCREEN);
     const HWND window = CreateWindowExA(0, "edit", nullptr, WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0,
                                         ScreenWidth, ScreenHeight, nullptr, nullptr, nullptr, nullptr);
     const HDC device = GetDC(window);
-    SetPixelFormat(device, ChoosePixelFormat(device, &pixelFormat), &pixelFormat);
-    wglMakeCurrent(device, wglCreateContext(device));
+    const int format = ChoosePixelFormat(device, &pixelFormat);
+    HGLRC context = nullptr;
+    if (!format || !SetPixelFormat(device, format, &pixelFormat) || !(context = wglCreateContext(device)) ||
+        !wglMakeCurrent(device, context)) {
+        DestroyWindow(window);
+        ChangeDisplaySettingsA(nullptr, 0);
+        MessageBoxA(nullptr, "Vellum needs an OpenGL driver, and none could draw in its window.", VELLUM_PROGRAM,
+                    MB_OK | MB_ICONERROR);
+        ExitProcess(1);
+    }
     ShowCursor(FALSE);
 
     RenderStill();
@@ -57,6 +76,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     do {
         PresentFrame();
         SwapBuffers(device);
+        AnswerTheSystem(window);
     } while (GetAsyncKeyState(VK_ESCAPE) == 0);
 
     DestroyWindow(window);

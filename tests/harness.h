@@ -7,6 +7,8 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -149,6 +151,41 @@ inline bool WaitForScreen(Display* display, pid_t pid, const Image& image)
         if (waitpid(pid, &status, WNOHANG) != 0) return false;
     }
     return false;
+}
+
+// The folder of the x86-64 Windows build that `make test` names, or null.
+inline const char* WindowsBuild()
+{
+    const char* build = std::getenv("VELLUM_WINDOWS_BUILD");
+    return build && fs::exists(fs::path(build) / "vellum-720.exe") ? build : nullptr;
+}
+
+// Wine keeps one server per prefix, tied to the X display of the program that started it, so
+// the tests that run Windows programs on different X servers take turns: each turn holds a
+// lock on the prefix, and starts and ends with no Wine server running.
+struct WineTurn {
+    WineTurn()
+    {
+        const char* prefix = std::getenv("WINEPREFIX");
+        const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "/tmp";
+        lock = open(((prefix ? std::string(prefix) : home + "/.wine") + "/.vellum-turn").c_str(), O_CREAT | O_RDWR, 0600);
+        if (lock >= 0) flock(lock, LOCK_EX);
+        EndWine();
+    }
+    ~WineTurn()
+    {
+        EndWine();
+        if (lock >= 0) close(lock);
+    }
+    static void EndWine() { [[maybe_unused]] int ended = std::system("wineserver -k >/dev/null 2>&1; wineserver -w >/dev/null 2>&1"); }
+    int lock;
+};
+
+// Starts a Windows program of that build under Wine (quiet), in a WineTurn.
+inline pid_t StartUnderWine(const std::string& program, const fs::path& errors)
+{
+    setenv("WINEDEBUG", "-all", 1);
+    return Start({"/usr/bin/env", "wine", (fs::path(WindowsBuild()) / program).string()}, errors);
 }
 
 // SHA-256 of an image's RGBA bytes, top row first, as sha256sum prints it.

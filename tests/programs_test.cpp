@@ -221,6 +221,34 @@ TEST(IgnoredSignals, StayIgnored)
     Wait(shown, 60s);
 }
 
+// vellum-720.exe under Wine on a screen whose mode cannot change (Xvfb at 1920 x 1080): the
+// picture in the top-left corner, undisturbed by other keys and clicks, until Escape.
+TEST(Windows, Vellum720WhereTheModeCannotChange)
+{
+    if (!WindowsBuild()) GTEST_SKIP() << "no Windows build: VELLUM_WINDOWS_BUILD does not name a folder with vellum-720.exe";
+    const WineTurn turn;
+    Display* display = OpenDisplay();
+    ASSERT_NE(display, nullptr);
+    const Image& frame = CapturedFrame({"720", 1280, 720});
+    const fs::path errors = Scratch() / "wine-xvfb.txt";
+    const pid_t pid = StartUnderWine("vellum-720.exe", errors);
+    ASSERT_TRUE(WaitForScreen(display, pid, frame)) << ReadFile(errors);
+    XTestFakeMotionEvent(display, -1, 300, 200, 0);
+    for (KeySym key : {XK_a, XK_space, XK_Return, XK_BackSpace, XK_Delete, XK_Tab}) PressKey(display, key);
+    for (int button : {1, 3}) {
+        XTestFakeButtonEvent(display, button, True, 0);
+        XTestFakeButtonEvent(display, button, False, 0);
+    }
+    XSync(display, False);
+    std::this_thread::sleep_for(2s);
+    int status;
+    EXPECT_EQ(waitpid(pid, &status, WNOHANG), 0) << "it ended without Escape";
+    EXPECT_TRUE(SameColours(Screenshot(display, 1280, 720), frame)) << "keys or clicks changed the picture";
+    PressKey(display, XK_Escape);
+    EXPECT_TRUE(Exited(Wait(pid, 60s), 0));
+    XCloseDisplay(display);
+}
+
 INSTANTIATE_TEST_SUITE_P(Builds, Programs, ::testing::Values(Build{"720", 1280, 720}, Build{"1080", 1920, 1080}),
                          [](const auto& info) { return std::string("vellum_") + info.param.suffix; });
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs a command against a private Xorg server with the dummy video driver, and stops the
 # server afterwards whatever happens. Exits 77 (skipped) where Xorg or the driver is missing.
+# VELLUM_XORG_ARGS adds server options (such as -extension GLX).
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 command -v Xorg >/dev/null || { echo "skipped: Xorg is not installed"; exit 77; }
@@ -14,7 +15,7 @@ trap '[ -n "$server" ] && kill $server 2>/dev/null; wait 2>/dev/null; rm -f "$lo
 # which case that server stops at once and the next number is tried.
 for n in $(seq 70 99); do
     [ -e /tmp/.X$n-lock ] && continue
-    Xorg :$n -config "$here/xorg-dummy.conf" -noreset -nolisten tcp -logfile "$log" >/dev/null 2>&1 &
+    Xorg :$n -config "$here/xorg-dummy.conf" -noreset -nolisten tcp -logfile "$log" ${VELLUM_XORG_ARGS:-} >/dev/null 2>&1 &
     server=$!
     ours() { [ "$(tr -d ' \n' 2>/dev/null </tmp/.X$n-lock)" = "$server" ] && [ -e /tmp/.X11-unix/X$n ]; }
     for _ in $(seq 100); do
