@@ -4,7 +4,9 @@
 Run from the repository root: python3 tools/artwork.py [--check]
 With --check it only reports whether the committed table matches what this script makes.
 Every polygon is written with positive signed area in design coordinates (clockwise on
-screen); the script turns any it is given the other way round.
+screen); the script turns any it is given the other way round. The creature is drawn freely
+and then brought to its layers' exact polygon sizes by adding vertices on polygon edges
+(see balance). The script refuses to write a table that breaks the picture's form.
 """
 import math
 import sys
@@ -66,7 +68,7 @@ def machicolations(layer, group, x0, x1, y, count, depth):
         add(layer, group, [(a, y), (a + step * 0.6, y), (a + step * 0.3, y + depth)])
 
 
-# Helpers for the creature: thin bands along a line and slices of an ellipse.
+# Helpers for the creature: thin bands along a line, and spikes on an edge.
 def band(layer, group, start, end, w0, w1):
     """A tapering strip from start (width w0) to end (width w1)."""
     (x0, y0), (x1, y1) = start, end
@@ -74,22 +76,6 @@ def band(layer, group, start, end, w0, w1):
     nx, ny = -(y1 - y0) / length, (x1 - x0) / length
     add(layer, group, [(x0 + nx * w0 / 2, y0 + ny * w0 / 2), (x1 + nx * w1 / 2, y1 + ny * w1 / 2),
                        (x1 - nx * w1 / 2, y1 - ny * w1 / 2), (x0 - nx * w0 / 2, y0 - ny * w0 / 2)])
-
-
-def ellipse_slice(layer, group, cx, cy, rx, ry, xa, xb, steps):
-    """The part of an ellipse between x = xa and x = xb, with `steps` points on each arc."""
-    def y_at(x):
-        return ry * math.sqrt(max(0.0, 1 - ((x - cx) / rx) ** 2))
-    xs = [xa + (xb - xa) * k / (steps - 1) for k in range(steps)]
-    top = [(x, cy - y_at(x)) for x in xs]
-    bottom = [(x, cy + y_at(x)) for x in reversed(xs)]
-    pts = top + bottom
-    dedup = []
-    for p in pts:
-        q = (round(p[0]), round(p[1]))
-        if q not in dedup:
-            dedup.append(q)
-    add(layer, group, dedup)
 
 
 def spike(layer, group, a, b, height):
@@ -101,260 +87,403 @@ def spike(layer, group, a, b, height):
     add(layer, group, [a, b, (mx + nx * height, my + ny * height)])
 
 
-# ---------------------------------------------------------------- layer 2: grey bands
-G = 2
-add(G, "fields by the hill's foot", [(1132, 901), (1049, 832), (1133, 833)], fixed=True)
-add(G, "far fields", [(0, 716), (430, 700), (880, 708), (1150, 736), (0, 744)])
-add(G, "far fields", [(1150, 736), (880, 708), (1290, 716)])
-add(G, "far fields", [(60, 752), (620, 748), (700, 760), (40, 766)])
-add(G, "road", [(0, 784), (700, 770), (1240, 780), (0, 800)])
-add(G, "river banks", [(0, 846), (1049, 826), (1133, 833), (0, 866)])
-add(G, "river banks", [(0, 882), (1133, 854), (1133, 872), (600, 902), (0, 902)])
-add(G, "river banks", [(1133, 833), (1210, 818), (1133, 846)])
-add(G, "scree below the right tower",
-    [(1668, 720), (1670, 712), (1681, 708), (1682, 708), (1686, 723), (1679, 731)], fixed=True)
 
-# ---------------------------------------------------------------- layer 3: castle, hill, ground
-D = 3
-g = "keep: turret cap, flag and turret"
-add(D, g, [(1482, 194), (1445, 194), (1447, 169), (1476, 162)], fixed=True)
-rect(D, g, 1461, 148, 1465, 168)
-add(D, g, [(1465, 150), (1499, 158), (1465, 166)])
-rect(D, g, 1449, 193, 1478, 300)
-g = "keep: parapet, chimney and body"
-add(D, g, [(1402, 290), (1523, 290), (1523, 322), (1515, 334), (1410, 334), (1402, 322)])
-rect(D, g, 1497, 262, 1509, 291)
-rect(D, g, 1410, 333, 1515, 745)
-g = "left tower: parapet, corner turret and body"
-add(D, g, [(1275, 405), (1380, 405), (1380, 440), (1372, 452), (1283, 452), (1275, 440)])
-add(D, g, [(1262, 470), (1284, 470), (1284, 522), (1273, 536), (1262, 522)])
-add(D, g, [(1257, 472), (1273, 440), (1289, 472)])
-rect(D, g, 1283, 451, 1372, 745)
-rect(D, g, 1358, 386, 1368, 406)
-g = "walls, stair turret and chapel roof"
-rect(D, g, 1372, 520, 1410, 745)
-rect(D, g, 1392, 488, 1410, 521)
-rect(D, g, 1515, 545, 1700, 745)
-add(D, g, [(1600, 546), (1600, 520), (1616, 498), (1632, 520), (1632, 546)])
-g = "right towers: bodies, roofs, balcony and corner turret"
-rect(D, g, 1700, 380, 1790, 745)
-add(D, g, [(1690, 382), (1745, 256), (1800, 382)])
-rect(D, g, 1743, 236, 1747, 258)
-rect(D, g, 1688, 560, 1701, 600)
-rect(D, g, 1790, 470, 1880, 745)
-add(D, g, [(1782, 472), (1835, 372), (1888, 472)])
-add(D, g, [(1879, 520), (1902, 520), (1902, 562), (1891, 578), (1879, 562)])
-add(D, g, [(1875, 522), (1890, 492), (1906, 522)])
-g = "outer tower and wall down the slope"
-rect(D, g, 1150, 762, 1212, 880)
-add(D, g, [(1142, 764), (1181, 700), (1220, 764)])
-add(D, g, [(1283, 581), (1283, 760), (1132, 871)])
-g = "hill, with a hut at its foot"
-add(D, g, [(1132, 871), (1283, 735), (1920, 722), (1920, 1080), (1132, 1080)])
-add(D, g, [(1000, 905), (1132, 871), (1132, 1080), (1000, 1080)])
-rect(D, g, 1058, 868, 1086, 896)
-add(D, g, [(1054, 870), (1072, 852), (1090, 870)])
-g = "ground along the bottom, with rocks, bushes and tufts"
-add(D, g, [(0, 908), (330, 896), (660, 902), (660, 1080), (0, 1080)])
-add(D, g, [(660, 902), (830, 903), (830, 1080), (660, 1080)])
-add(D, g, [(830, 903), (1000, 905), (1000, 1080), (830, 1080)])
-add(D, g, [(150, 905), (166, 888), (190, 884), (208, 896), (210, 910)])
-add(D, g, [(402, 902), (420, 886), (452, 882), (468, 898), (466, 908)])
-add(D, g, [(930, 906), (946, 893), (968, 891), (982, 900), (981, 910)])
-add(D, g, [(255, 900), (266, 880), (290, 872), (314, 880), (324, 898), (314, 906)])
-add(D, g, [(560, 902), (572, 884), (596, 878), (620, 886), (628, 902), (616, 908)])
-add(D, g, [(1010, 905), (1020, 888), (1040, 882), (1060, 889), (1066, 902), (1056, 908)])
-add(D, g, [(700, 905), (712, 882), (722, 905)])
+def convex_ok(pts):
+    if len(set(pts)) != len(pts) or area2(pts) <= 0:
+        return False
+    turns = [(b[0] - a[0]) * (c[1] - b[1]) - (b[1] - a[1]) * (c[0] - b[0])
+             for a, b, c in zip(pts, pts[1:] + pts[:1], pts[2:] + pts[:2])]
+    return all(t >= 0 for t in turns)
 
-add(D, "outer tower and wall down the slope", [(1283, 581), (1132, 871), (1264, 585)], fixed=True)
 
-# ---------------------------------------------------------------- layer 4: openings
-W = 4
-add(W, "slits in the wall down the slope", [(1282, 731), (1297, 746), (1303, 757), (1287, 754)], fixed=True)
-g = "slits in the wall down the slope"
-add(W, g, [(1236, 690), (1242, 686), (1247, 700), (1241, 704)])
-add(W, g, [(1196, 742), (1202, 738), (1207, 752), (1201, 756)])
-g = "gaps between the merlons"
-crenels(W, g, 1275, 1380, 405, 14, 5)
-crenels(W, g, 1372, 1410, 520, 14, 2)
-crenels(W, g, 1402, 1449, 290, 12, 3)
-crenels(W, g, 1478, 1523, 290, 12, 3)
-crenels(W, g, 1515, 1598, 545, 14, 5)
-crenels(W, g, 1634, 1700, 545, 14, 4)
-g = "holes under the overhanging parapets"
-machicolations(W, g, 1283, 1372, 452, 8, 10)
-machicolations(W, g, 1410, 1515, 334, 8, 10)
-g = "keep: windows, slits and gate"
-arch(W, g, 1456, 222, 1471, 250, 7)
-arch(W, g, 1425, 370, 1447, 420, 8)
-arch(W, g, 1478, 370, 1500, 420, 8)
-arch(W, g, 1452, 450, 1473, 500, 8)
-pointed(W, g, 1428, 520, 1444, 565, 532)
-pointed(W, g, 1481, 520, 1497, 565, 532)
-rect(W, g, 1460, 520, 1465, 556)
-arch(W, g, 1452, 580, 1473, 616, 7)
-rect(W, g, 1431, 598, 1436, 634)
-rect(W, g, 1489, 598, 1494, 634)
-arch(W, g, 1438, 655, 1488, 742, 8)
-g = "left tower: windows and slits"
-arch(W, g, 1300, 480, 1318, 525, 8)
-arch(W, g, 1337, 480, 1355, 525, 8)
-pointed(W, g, 1303, 560, 1317, 600, 570)
-pointed(W, g, 1338, 560, 1352, 600, 570)
-chamfered(W, g, 1318, 620, 1338, 655, 5)
-rect(W, g, 1292, 670, 1296, 704)
-rect(W, g, 1326, 680, 1330, 714)
-rect(W, g, 1359, 670, 1363, 704)
-g = "wall and chapel windows"
-arch(W, g, 1382, 558, 1400, 590, 7)
-rect(W, g, 1389, 620, 1393, 650)
-pointed(W, g, 1604, 566, 1614, 610, 576)
-pointed(W, g, 1618, 566, 1628, 610, 576)
-chamfered(W, g, 1535, 600, 1555, 632, 5)
-chamfered(W, g, 1660, 600, 1680, 632, 5)
-g = "right towers: windows and slits"
-arch(W, g, 1712, 420, 1732, 465, 8)
-arch(W, g, 1758, 420, 1778, 465, 8)
-pointed(W, g, 1715, 500, 1729, 540, 511)
-pointed(W, g, 1761, 500, 1775, 540, 511)
-arch(W, g, 1736, 560, 1754, 595, 7)
-arch(W, g, 1736, 640, 1754, 675, 7)
-rect(W, g, 1717, 590, 1721, 620)
-rect(W, g, 1767, 590, 1771, 620)
-rect(W, g, 1743, 700, 1747, 730)
-arch(W, g, 1815, 500, 1835, 545, 8)
-chamfered(W, g, 1812, 600, 1832, 635, 5)
-rect(W, g, 1820, 660, 1824, 690)
-rect(W, g, 1856, 630, 1860, 660)
-g = "outer tower: slit, window and postern door"
-rect(W, g, 1161, 782, 1167, 808)
-chamfered(W, g, 1184, 780, 1200, 806, 4)
-arch(W, g, 1170, 840, 1194, 883, 8)
-add(W, "right towers: windows and slits",
-    [(1855, 590), (1861, 576), (1862, 576), (1866, 587), (1864, 597)], fixed=True)
+def with_vertex(pts, bounds):
+    """The polygon with one more vertex on its longest possible edge: an exact lattice point on
+    the edge where there is one near its middle, otherwise a point half a unit outside it."""
+    edges = sorted(range(len(pts)), key=lambda i: -math.dist(pts[i], pts[(i + 1) % len(pts)]))
+    x0, y0, x1, y1 = bounds
+    for i in edges:
+        a, b = pts[i], pts[(i + 1) % len(pts)]
+        dx, dy = b[0] - a[0], b[1] - a[1]
+        n = math.gcd(abs(dx), abs(dy))
+        candidates = []
+        if n >= 2:
+            k = n // 2
+            candidates.append((a[0] + dx // n * k, a[1] + dy // n * k))
+        length = math.hypot(dx, dy)
+        for out in (0.5, 1.0, 1.5):
+            # outward normal of a positive-area polygon in y-down coordinates: (dy, -dx)
+            candidates.append((round((a[0] + b[0]) / 2 + dy / length * out),
+                               round((a[1] + b[1]) / 2 - dx / length * out)))
+        for m in candidates:
+            new = pts[:i + 1] + [m] + pts[i + 1:]
+            if convex_ok(new) and x0 <= m[0] <= x1 and y0 <= m[1] <= y1:
+                return new
+    return None
 
-# ---------------------------------------------------------------- layer 6: the creature
-C = 6
-add(C, "body", [(753, 800), (767, 815), (746, 813), (738, 799)], fixed=True)
-g = "head: skull, jaw, snout, horns"
-add(C, g, [(890, 592), (912, 582), (940, 578), (968, 588), (993, 608), (990, 616), (896, 620)])
-add(C, g, [(904, 626), (944, 625), (946, 640), (912, 645)])
-add(C, g, [(944, 625), (980, 624), (962, 636), (946, 640)])
-add(C, g, [(944, 578), (964, 581), (986, 596), (972, 592)])
-add(C, g, [(878, 596), (890, 588), (905, 600), (900, 630), (876, 620)])
-add(C, g, [(896, 620), (930, 624), (924, 646), (904, 650), (892, 640), (890, 628)])
-add(C, g, [(893, 592), (908, 584), (858, 532)])
-add(C, g, [(908, 584), (926, 580), (884, 520)])
-add(C, g, [(890, 588), (899, 584), (880, 560), (874, 566)])
-add(C, g, [(909, 583), (917, 581), (900, 552), (894, 556)])
-add(C, g, [(878, 600), (884, 626), (852, 616)])
-g = "neck"
-top = [(893, 592), (862, 600), (838, 616), (817, 637), (800, 660), (784, 684), (770, 708), (758, 730)]
-bot = [(904, 636), (888, 660), (872, 684), (858, 708), (846, 732), (836, 754), (826, 774), (816, 792)]
-for i in range(7):
-    add(C, g, [top[i], top[i + 1], bot[i + 1], bot[i]])
-for i in (1, 2, 3, 4):
-    spike(C, "spikes along the neck", top[i], top[i + 1], 16)
-g = "body"
-add(C, g, [(766, 730), (812, 712), (842, 740), (846, 790), (812, 790)])
-add(C, g, [(780, 712), (812, 700), (838, 724), (828, 748), (790, 736)])
-ellipse_slice(C, g, 640, 775, 175, 68, 465, 585, 4)
-ellipse_slice(C, g, 640, 775, 175, 68, 585, 700, 3)
-ellipse_slice(C, g, 640, 775, 175, 68, 700, 815, 4)
-add(C, g, [(760, 820), (812, 790), (846, 790), (836, 830), (780, 842), (758, 838)])
-rect(C, g, 700, 830, 760, 846)
-rect(C, g, 560, 832, 640, 848)
-g = "wing: arm, thumb, finger tips and membrane"
-add(C, g, [(772, 700), (872, 552), (888, 556), (800, 712)])
-add(C, g, [(716, 722), (772, 700), (800, 712), (806, 728), (730, 730)])
-add(C, g, [(872, 552), (884, 497), (892, 556)])
-trail = [(393, 700), (420, 742), (486, 724), (540, 752), (604, 726), (660, 748), (716, 722), (772, 700)]
-for a, b in zip(trail, trail[1:]):
-    add(C, g, [(880, 549), a, b])
-for tip in ((420, 742), (540, 752), (660, 748)):
-    band(C, g, (880 + (tip[0] - 880) * 0.8, 549 + (tip[1] - 549) * 0.8), (tip[0] - 2, tip[1] + 8), 6, 3)
-g = "front legs"
-for dx, dy in ((-45, -4), (0, 0)):
-    def at(x, y):
-        return (x + dx, y + dy)
-    add(C, g, [at(770, 800), at(815, 790), at(812, 860), at(780, 870)])
-    add(C, g, [at(780, 866), at(798, 856), at(816, 860), at(822, 880), at(804, 892), at(784, 886)])
-    add(C, g, [at(786, 884), at(820, 876), at(830, 950), at(800, 958)])
-    add(C, g, [at(800, 955), at(830, 948), at(836, 968), at(804, 972)])
-    add(C, g, [at(796, 966), at(836, 960), at(860, 990), at(856, 1006), at(798, 1006)])
-    for cx, cy in ((846, 1004), (856, 998), (852, 990)):
-        add(C, g, [at(cx - 8, cy), at(cx + 14, cy + 8 + (cx == 846) * 3), at(cx - 6, cy + 8)])
-g = "hind legs"
-for dx, dy in ((-60, -6), (0, 0)):
-    def at(x, y):
-        return (x + dx, y + dy)
-    add(C, g, [at(500, 770), at(590, 758), at(626, 806), at(618, 870), at(570, 890), at(512, 842)])
-    add(C, g, [at(572, 884), at(616, 866), at(606, 950), at(578, 958)])
-    add(C, g, [at(576, 952), at(606, 946), at(612, 964), at(580, 968)])
-    add(C, g, [at(562, 962), at(606, 956), at(632, 988), at(628, 1004), at(564, 1004)])
-    for cx, cy in ((618, 1002), (628, 996), (624, 988)):
-        add(C, g, [at(cx - 8, cy), at(cx + 14, cy + 8), at(cx - 6, cy + 8)])
-g = "tail"
-centre = [(490, 786), (440, 806), (390, 824), (340, 838), (290, 848), (240, 853), (195, 851), (155, 843),
-          (125, 832), (108, 822)]
-width = [50, 44, 38, 32, 27, 22, 18, 14, 11, 8]
-add(C, g, [(470, 760), (500, 752), (520, 790), (500, 824), (470, 820), (460, 790)])
-sections = []
-for i, (x, y) in enumerate(centre):
-    a = centre[max(i - 1, 0)]
-    b = centre[min(i + 1, len(centre) - 1)]
-    length = math.hypot(b[0] - a[0], b[1] - a[1])
-    nx, ny = -(b[1] - a[1]) / length, (b[0] - a[0]) / length
-    sections.append(((x - nx * width[i] / 2, y - ny * width[i] / 2), (x + nx * width[i] / 2, y + ny * width[i] / 2)))
-for (t0, b0), (t1, b1) in zip(sections, sections[1:]):
-    add(C, g, [t0, t1, b1, b0])
-add(C, g, [(112, 818), (100, 800), (93, 826), (102, 846), (114, 828)])
-for i in (1, 3, 5, 7):
-    spike(C, "spikes along the tail", sections[i + 1][0], sections[i][0], 12 - i)
-add(C, "wing: arm, thumb, finger tips and membrane", [(880, 549), (382, 709), (393, 700)], fixed=True)
 
-# ---------------------------------------------------------------- layer 7: markings
-M = 7
-add(M, "eye", [(941, 600), (940, 601), (939, 599)], fixed=True)
-g = "teeth"
-for x in (921, 930, 939):
-    add(M, g, [(x, 619), (x + 6, 619), (x + 3, 627)])
-g = "horn and wing-joint highlights"
-add(M, g, [(898, 586), (904, 583), (862, 540)])
-add(M, g, [(912, 582), (918, 581), (886, 548)])
-add(M, g, [(876, 556), (884, 553), (880, 566)])
-add(M, g, [(780, 704), (792, 700), (788, 712)])
-add(M, g, [(842, 606), (850, 600), (848, 612)])
-g = "teeth"
-for x in (925, 934):
-    add(M, g, [(x, 628), (x + 3, 622), (x + 6, 628)])
-g = "spurs along the wing's arm"
-for t in (0.35, 0.6, 0.8):
-    x, y = 772 + (872 - 772) * t, 700 + (552 - 700) * t
-    add(M, g, [(x - 4, y - 3), (x + 4, y + 3), (x - 7, y + 6)])
-g = "cheek plate"
-add(M, g, [(886, 604), (896, 600), (902, 608), (900, 620), (890, 622), (884, 614)])
-g = "belly plates"
-for i in range(6):
-    # A scute inside the neck's lower edge, shorter than its segment so that plates stay apart.
-    (x0, y0), (x1, y1) = bot[i], bot[i + 1]
-    ax, ay = x0 + (x1 - x0) * 0.18, y0 + (y1 - y0) * 0.18
-    bx, by = x0 + (x1 - x0) * 0.82, y0 + (y1 - y0) * 0.82
-    add(M, g, [(ax - 3, ay - 2), (bx - 3, by - 2), (bx - 9, by - 8), ((ax + bx) / 2 - 12, (ay + by) / 2 - 9),
-               (ax - 9, ay - 8)])
-add(M, g, [(806, 752), (826, 756), (824, 768), (812, 772), (802, 764)])
-add(M, g, [(798, 774), (820, 776), (816, 784), (804, 788), (796, 782)])
-add(M, g, [(812, 734), (832, 738), (830, 748), (818, 752), (808, 744)])
-g = "lines along the wing"
-for tip, stop in (((420, 742), 0.9693), ((486, 724), 0.9), ((540, 752), 0.85), ((604, 726), 0.8),
-                  ((660, 748), 0.7), ((716, 722), 0.6)):
-    end = (880 + (tip[0] - 880) * stop, 549 + (tip[1] - 549) * stop)
-    band(M, g, (872 + (tip[0] - 880) * 0.06, 556 + (tip[1] - 549) * 0.06), end, 4, 2)
-g = "highlights on the wing's spar and arm"
-band(M, g, (860, 558), (520, 667), 3, 2)
-band(M, g, (790, 690), (860, 585), 3, 2)
-band(M, g, (800, 700), (866, 600), 2, 2)
-add(M, "brow", [(922, 596), (900, 597), (908, 590), (921, 593)], fixed=True)
+def balance(layer, want, bounds):
+    """Grows polygons one vertex at a time until the layer's sizes are `want` ({size: count}):
+    the drawn polygons, smallest first, are paired with the wanted sizes, smallest first, so
+    among polygons of one size the larger ones take the extra vertices. The given rows stay."""
+    polys = layers[layer]
+    target = sorted(s for s, c in want.items() for _ in range(c))
+    if len(target) != len(polys):
+        print(f"layer {layer}: {len(polys)} polygons, want {len(target)}", file=sys.stderr)
+        return
+    order = sorted(range(len(polys)), key=lambda i: (len(polys[i][1]), (layer, i) not in fixed_rows,
+                                                       abs(area2(polys[i][1]))))
+    fixed_sizes = sorted(len(polys[i][1]) for i in order if (layer, i) in fixed_rows)
+    for s in fixed_sizes:
+        target.remove(s)
+    free = [i for i in order if (layer, i) not in fixed_rows]
+    for i, size in zip(free, target):
+        group, pts = polys[i]
+        while len(pts) < size:
+            grown = with_vertex(pts, bounds)
+            if grown is None:
+                print(f"layer {layer}, {group}: cannot grow {pts}", file=sys.stderr)
+                break
+            pts = grown
+        if len(pts) > size:
+            print(f"layer {layer}, {group}: {len(pts)} vertices, more than {size}", file=sys.stderr)
+        polys[i] = (group, pts)
+
+
+def background():
+    """Layers 2 to 4: bands of ground, the castle on its hill, and its openings."""
+    # ---------------------------------------------------------------- layer 2: grey bands
+    G = 2
+    add(G, "fields by the hill's foot", [(1132, 901), (1049, 832), (1133, 833)], fixed=True)
+    add(G, "far fields", [(0, 716), (430, 700), (880, 708), (1150, 736), (0, 744)])
+    add(G, "far fields", [(1150, 736), (880, 708), (1290, 716)])
+    add(G, "far fields", [(60, 752), (620, 748), (700, 760), (40, 766)])
+    add(G, "road", [(0, 784), (700, 770), (1240, 780), (0, 800)])
+    add(G, "river banks", [(0, 846), (1049, 826), (1133, 833), (0, 866)])
+    add(G, "river banks", [(0, 882), (1133, 854), (1133, 872), (600, 902), (0, 902)])
+    add(G, "river banks", [(1133, 833), (1210, 818), (1133, 846)])
+    add(G, "scree below the right tower",
+        [(1668, 720), (1670, 712), (1681, 708), (1682, 708), (1686, 723), (1679, 731)], fixed=True)
+
+    # ---------------------------------------------------------------- layer 3: castle, hill, ground
+    D = 3
+    g = "keep: turret cap, flag and turret"
+    add(D, g, [(1482, 194), (1445, 194), (1447, 169), (1476, 162)], fixed=True)
+    rect(D, g, 1461, 148, 1465, 168)
+    add(D, g, [(1465, 150), (1499, 158), (1465, 166)])
+    rect(D, g, 1449, 193, 1478, 300)
+    g = "keep: parapet, chimney and body"
+    add(D, g, [(1402, 290), (1523, 290), (1523, 322), (1515, 334), (1410, 334), (1402, 322)])
+    rect(D, g, 1497, 262, 1509, 291)
+    rect(D, g, 1410, 333, 1515, 745)
+    g = "left tower: parapet, corner turret and body"
+    add(D, g, [(1275, 405), (1380, 405), (1380, 440), (1372, 452), (1283, 452), (1275, 440)])
+    add(D, g, [(1262, 470), (1284, 470), (1284, 522), (1273, 536), (1262, 522)])
+    add(D, g, [(1257, 472), (1273, 440), (1289, 472)])
+    rect(D, g, 1283, 451, 1372, 745)
+    rect(D, g, 1358, 386, 1368, 406)
+    g = "walls, stair turret and chapel roof"
+    rect(D, g, 1372, 520, 1410, 745)
+    rect(D, g, 1392, 488, 1410, 521)
+    rect(D, g, 1515, 545, 1700, 745)
+    add(D, g, [(1600, 546), (1600, 520), (1616, 498), (1632, 520), (1632, 546)])
+    g = "right towers: bodies, roofs, balcony and corner turret"
+    rect(D, g, 1700, 380, 1790, 745)
+    add(D, g, [(1690, 382), (1745, 256), (1800, 382)])
+    rect(D, g, 1743, 236, 1747, 258)
+    rect(D, g, 1688, 560, 1701, 600)
+    rect(D, g, 1790, 470, 1880, 745)
+    add(D, g, [(1782, 472), (1835, 372), (1888, 472)])
+    add(D, g, [(1879, 520), (1902, 520), (1902, 562), (1891, 578), (1879, 562)])
+    add(D, g, [(1875, 522), (1890, 492), (1906, 522)])
+    g = "outer tower and wall down the slope"
+    rect(D, g, 1150, 762, 1212, 880)
+    add(D, g, [(1142, 764), (1181, 700), (1220, 764)])
+    add(D, g, [(1283, 581), (1283, 760), (1132, 871)])
+    g = "hill, with a hut at its foot"
+    add(D, g, [(1132, 871), (1283, 735), (1920, 722), (1920, 1080), (1132, 1080)])
+    add(D, g, [(1000, 905), (1132, 871), (1132, 1080), (1000, 1080)])
+    rect(D, g, 1058, 868, 1086, 896)
+    add(D, g, [(1054, 870), (1072, 852), (1090, 870)])
+    g = "ground along the bottom, with rocks, bushes and tufts"
+    add(D, g, [(0, 908), (330, 896), (660, 902), (660, 1080), (0, 1080)])
+    add(D, g, [(660, 902), (830, 903), (830, 1080), (660, 1080)])
+    add(D, g, [(830, 903), (1000, 905), (1000, 1080), (830, 1080)])
+    add(D, g, [(150, 905), (166, 888), (190, 884), (208, 896), (210, 910)])
+    add(D, g, [(402, 902), (420, 886), (452, 882), (468, 898), (466, 908)])
+    add(D, g, [(930, 906), (946, 893), (968, 891), (982, 900), (981, 910)])
+    add(D, g, [(255, 900), (266, 880), (290, 872), (314, 880), (324, 898), (314, 906)])
+    add(D, g, [(560, 902), (572, 884), (596, 878), (620, 886), (628, 902), (616, 908)])
+    add(D, g, [(1010, 905), (1020, 888), (1040, 882), (1060, 889), (1066, 902), (1056, 908)])
+    add(D, g, [(700, 905), (712, 882), (722, 905)])
+
+    add(D, "outer tower and wall down the slope", [(1283, 581), (1132, 871), (1264, 585)], fixed=True)
+
+    # ---------------------------------------------------------------- layer 4: openings
+    W = 4
+    add(W, "slits in the wall down the slope", [(1282, 731), (1297, 746), (1303, 757), (1287, 754)], fixed=True)
+    g = "slits in the wall down the slope"
+    add(W, g, [(1236, 690), (1242, 686), (1247, 700), (1241, 704)])
+    add(W, g, [(1196, 742), (1202, 738), (1207, 752), (1201, 756)])
+    g = "gaps between the merlons"
+    crenels(W, g, 1275, 1380, 405, 14, 5)
+    crenels(W, g, 1372, 1410, 520, 14, 2)
+    crenels(W, g, 1402, 1449, 290, 12, 3)
+    crenels(W, g, 1478, 1523, 290, 12, 3)
+    crenels(W, g, 1515, 1598, 545, 14, 5)
+    crenels(W, g, 1634, 1700, 545, 14, 4)
+    g = "holes under the overhanging parapets"
+    machicolations(W, g, 1283, 1372, 452, 8, 10)
+    machicolations(W, g, 1410, 1515, 334, 8, 10)
+    g = "keep: windows, slits and gate"
+    arch(W, g, 1456, 222, 1471, 250, 7)
+    arch(W, g, 1425, 370, 1447, 420, 8)
+    arch(W, g, 1478, 370, 1500, 420, 8)
+    arch(W, g, 1452, 450, 1473, 500, 8)
+    pointed(W, g, 1428, 520, 1444, 565, 532)
+    pointed(W, g, 1481, 520, 1497, 565, 532)
+    rect(W, g, 1460, 520, 1465, 556)
+    arch(W, g, 1452, 580, 1473, 616, 7)
+    rect(W, g, 1431, 598, 1436, 634)
+    rect(W, g, 1489, 598, 1494, 634)
+    arch(W, g, 1438, 655, 1488, 742, 8)
+    g = "left tower: windows and slits"
+    arch(W, g, 1300, 480, 1318, 525, 8)
+    arch(W, g, 1337, 480, 1355, 525, 8)
+    pointed(W, g, 1303, 560, 1317, 600, 570)
+    pointed(W, g, 1338, 560, 1352, 600, 570)
+    chamfered(W, g, 1318, 620, 1338, 655, 5)
+    rect(W, g, 1292, 670, 1296, 704)
+    rect(W, g, 1326, 680, 1330, 714)
+    rect(W, g, 1359, 670, 1363, 704)
+    g = "wall and chapel windows"
+    arch(W, g, 1382, 558, 1400, 590, 7)
+    rect(W, g, 1389, 620, 1393, 650)
+    pointed(W, g, 1604, 566, 1614, 610, 576)
+    pointed(W, g, 1618, 566, 1628, 610, 576)
+    chamfered(W, g, 1535, 600, 1555, 632, 5)
+    chamfered(W, g, 1660, 600, 1680, 632, 5)
+    g = "right towers: windows and slits"
+    arch(W, g, 1712, 420, 1732, 465, 8)
+    arch(W, g, 1758, 420, 1778, 465, 8)
+    pointed(W, g, 1715, 500, 1729, 540, 511)
+    pointed(W, g, 1761, 500, 1775, 540, 511)
+    arch(W, g, 1736, 560, 1754, 595, 7)
+    arch(W, g, 1736, 640, 1754, 675, 7)
+    rect(W, g, 1717, 590, 1721, 620)
+    rect(W, g, 1767, 590, 1771, 620)
+    rect(W, g, 1743, 700, 1747, 730)
+    arch(W, g, 1815, 500, 1835, 545, 8)
+    chamfered(W, g, 1812, 600, 1832, 635, 5)
+    rect(W, g, 1820, 660, 1824, 690)
+    rect(W, g, 1856, 630, 1860, 660)
+    g = "outer tower: slit, window and postern door"
+    rect(W, g, 1161, 782, 1167, 808)
+    chamfered(W, g, 1184, 780, 1200, 806, 4)
+    arch(W, g, 1170, 840, 1194, 883, 8)
+    add(W, "right towers: windows and slits",
+        [(1855, 590), (1861, 576), (1862, 576), (1866, 587), (1864, 597)], fixed=True)
+
+
+# ---------------------------------------------------------------- layers 6 and 7: the creature
+def lerp(a, b, t):
+    return (a[0] + (b[0] - a[0]) * t, a[1] + (b[1] - a[1]) * t)
+
+
+def sections_along(centre, widths):
+    """The two edge points, at the given widths, across each point of a centre line."""
+    out = []
+    for i, (x, y) in enumerate(centre):
+        a = centre[max(i - 1, 0)]
+        b = centre[min(i + 1, len(centre) - 1)]
+        length = math.hypot(b[0] - a[0], b[1] - a[1])
+        nx, ny = -(b[1] - a[1]) / length, (b[0] - a[0]) / length
+        w = widths[i] / 2
+        out.append(((round(x - nx * w), round(y - ny * w)), (round(x + nx * w), round(y + ny * w))))
+    return out
+
+
+def limb(layer, group, centre, widths):
+    """A tapering limb along a centre line, one quad a segment; neighbouring quads share their
+    ends exactly, so the limb has no seams."""
+    edges = sections_along(centre, widths)
+    for (a0, b0), (a1, b1) in zip(edges, edges[1:]):
+        add(layer, group, [a0, a1, b1, b0])
+    return edges
+
+
+def scallop(a, b, pull_to, depth, count):
+    """`count` points from a to b along an edge that curves towards `pull_to`, deepest midway."""
+    return [lerp(lerp(a, b, k / (count + 1)), pull_to, 4 * k / (count + 1) * (1 - k / (count + 1)) * depth)
+            for k in range(1, count + 1)]
+
+
+def fan(layer, group, hub, rim):
+    """A membrane: one triangle from `hub` to each pair of neighbouring rim points."""
+    for p, q in zip(rim, rim[1:]):
+        add(layer, group, [hub, p, q])
+
+
+def hull(points):
+    """The convex hull of the points, for blobs drawn as one polygon."""
+    pts = sorted(set((round(x), round(y)) for x, y in points))
+
+    def half(seq):
+        out = []
+        for p in seq:
+            while len(out) >= 2 and ((out[-1][0] - out[-2][0]) * (p[1] - out[-2][1]) -
+                                     (out[-1][1] - out[-2][1]) * (p[0] - out[-2][0])) <= 0:
+                out.pop()
+            out.append(p)
+        return out[:-1]
+    return half(pts) + half(pts[::-1])
+
+
+def lens(layer, group, a, b, width):
+    """A highlight that swells from a point at a to its widest a third of the way and tapers to b."""
+    (x0, y0), (x1, y1) = a, b
+    length = math.hypot(x1 - x0, y1 - y0)
+    nx, ny = -(y1 - y0) / length * width / 2, (x1 - x0) / length * width / 2
+    m = lerp(a, b, 0.35)
+    add(layer, group, [a, (m[0] + nx, m[1] + ny), b, (m[0] - nx, m[1] - ny)])
+
+
+WRIST = (880, 549)      # the fingers spread from here; the long spar is one of them
+ELBOW = (704, 618)
+SHOULDER = (770, 712)
+FINGER_TIPS = [(596, 512), (458, 590), (382, 709)]
+FLANK = (600, 780)      # where the membrane meets the body, in front of the hips
+NECK_CENTRE = [(802, 760), (806, 712), (822, 674), (846, 644), (872, 624), (892, 614)]
+NECK_WIDTHS = [96, 74, 56, 44, 36, 30]
+NECK_EDGES = sections_along(NECK_CENTRE, NECK_WIDTHS)
+HORNS = [[(894, 582), (916, 575), (872, 566), (844, 568)], [(880, 598), (890, 588), (866, 588), (846, 596)]]
+
+
+def oval(cx, cy, rx, ry, angle, count):
+    """`count` points around an ellipse turned by `angle` degrees."""
+    a = math.radians(angle)
+    return [(cx + rx * math.cos(t) * math.cos(a) - ry * math.sin(t) * math.sin(a),
+             cy + rx * math.cos(t) * math.sin(a) + ry * math.sin(t) * math.cos(a))
+            for t in (2 * math.pi * k / count for k in range(count))]
+
+
+def creature():
+    """Layer 6: the black creature, facing the castle, its wing raised over its back."""
+    C = 6
+    add(C, "body: chest", [(753, 800), (767, 815), (746, 813), (738, 799)], fixed=True)
+
+    g = "head: skull, snout, open jaw, horns swept back"
+    add(C, g, [(878, 604), (892, 584), (920, 574), (948, 582), (948, 613), (918, 619), (890, 624)])
+    add(C, g, [(948, 582), (972, 592), (993, 604), (988, 613), (948, 613)])
+    add(C, g, [(912, 624), (936, 628), (983, 640), (978, 648), (934, 654), (906, 644)])
+    add(C, g, hull([(890, 624), (918, 618), (912, 624), (906, 644), (894, 652)]))
+    add(C, g, [(966, 590), (978, 595), (972, 580)])      # horn on the snout
+    add(C, g, [(920, 652), (934, 654), (922, 666)])      # barb under the chin
+    add(C, g, HORNS[0])
+    add(C, g, HORNS[1])
+
+    g = "neck, curving up from the chest and tapering to the head"
+    neck = limb(C, g, NECK_CENTRE, NECK_WIDTHS)
+    for i in (0, 1, 2, 3, 4):
+        spike(C, "spine ridge", neck[i + 1][0], neck[i][0], 13 - abs(i - 2))
+
+    g = "body: deep chest, belly, narrower hips"
+    add(C, g, [(752, 716), (808, 718), (846, 760), (844, 830), (800, 872), (722, 842), (714, 774)])
+    add(C, g, [(714, 774), (722, 842), (680, 862), (628, 856), (628, 760), (670, 748)])
+    add(C, g, [(628, 760), (628, 856), (590, 850), (560, 830), (548, 800), (560, 774), (592, 762)])
+
+    g = "tail, with the ridge along it"
+    centre = [(566, 796), (520, 808), (470, 820), (420, 830), (370, 838), (320, 843), (270, 845), (222, 843),
+              (180, 838), (146, 831), (120, 824)]
+    tail = limb(C, g, centre, [48, 42, 36, 31, 27, 23, 19, 16, 13, 11, 9])
+    add(C, g, [tail[-1][0], (93, 808), tail[-1][1]])
+    for i in range(1, 8):
+        spike(C, "spine ridge", tail[i + 1][0], tail[i][0], 13 - i)
+
+    g = "front legs: upper arm, forearm, foot and claws"
+    for dx, dy in ((-46, -8), (0, 0)):
+        def at(p):
+            return (p[0] + dx, p[1] + dy)
+        limb(C, g, [at((790, 830)), at((778, 900)), at((800, 966))], [50, 32, 24])
+        add(C, g, [at((788, 962)), at((812, 962)), at((846, 994)), at((842, 1004)), at((780, 1004))])
+        for toe, tip in (((806, 1004), (828, 1015)), ((826, 1004), (856, 1012))):
+            add(C, g, [at(toe), at((toe[0] + 16, 1004)), at(tip)])
+        add(C, g, [at((780, 1004)), at((792, 1004)), at((772, 1012))])  # dewclaw
+        spike(C, g, at((768, 900)), at((778, 920)), 8)  # spur behind the elbow
+
+    g = "hind legs: thigh, shin, hock bent back, foot and claws"
+    for dx, dy in ((-44, 0), (0, 0)):
+        def at(p):
+            return (p[0] + dx, p[1] + dy)
+        add(C, g, hull(at(p) for p in oval(606, 840, 62, 42, 62, 6)))
+        spike(C, g, at((600, 944)), at((612, 932)), 9)  # spur at the hock
+        limb(C, g, [at((636, 876)), at((600, 944)), at((616, 972))], [38, 22, 20])
+        add(C, g, [at((604, 968)), at((628, 968)), at((660, 996)), at((656, 1004)), at((598, 1004))])
+        for toe, tip in (((620, 1004), (642, 1015)), ((640, 1004), (670, 1012))):
+            add(C, g, [at(toe), at((toe[0] + 16, 1004)), at(tip)])
+        add(C, g, [at((598, 1004)), at((610, 1004)), at((590, 1012))])  # dewclaw
+
+    g = "wing: upper arm, forearm and thumb claw"
+    limb(C, g, [SHOULDER, ELBOW], [26, 18])
+    limb(C, g, [ELBOW, WRIST], [18, 11])
+    add(C, g, [(873, 553), (888, 551), (884, 497)])
+    g = "wing: membrane, its trailing edge curving in between the finger tips"
+    rim = [FINGER_TIPS[0]] + scallop(FINGER_TIPS[0], FINGER_TIPS[1], WRIST, 0.26, 2) + [FINGER_TIPS[1]]
+    rim += scallop(FINGER_TIPS[1], FINGER_TIPS[2], WRIST, 0.22, 2) + [FINGER_TIPS[2]]
+    rim += scallop(FINGER_TIPS[2], FLANK, WRIST, 0.2, 5) + [FLANK]
+    fan(C, g, WRIST, rim)
+    add(C, g, [ELBOW, WRIST, FLANK])
+    add(C, g, [SHOULDER, ELBOW, FLANK, (714, 774)])
+    g = "wing: finger bones, standing out past the membrane"
+    for tip in FINGER_TIPS[:2]:
+        band(C, g, lerp(WRIST, tip, 0.03), lerp(WRIST, tip, 1.06), 8, 2)
+    add(C, g, [(880, 549), (382, 709), (393, 700)], fixed=True)
+
+
+def markings():
+    """Layer 7: the cream markings: eye and brow, teeth, plates, and highlights on horns and bones."""
+    M = 7
+    add(M, "eye", [(941, 600), (940, 601), (939, 599)], fixed=True)
+    g = "teeth"
+    for x in (918, 926, 934, 941):
+        add(M, g, [(x, 617), (x + 4, 617), (x + 2, 624)])
+    for x in (920, 929, 938):
+        add(M, g, [(x, 630), (x + 2, 624), (x + 5, 630)])
+    g = "highlights on the horns"
+    for (a, b, c, d) in HORNS:
+        add(M, g, [lerp(a, b, 0.3), lerp(a, b, 0.7), lerp(b, c, 0.8)])
+        add(M, g, [lerp(b, c, 0.85), lerp(b, c, 0.95), lerp(c, d, 0.7)])
+    g = "cheek plate"
+    add(M, g, [(896, 608), (903, 605), (908, 610), (906, 616), (899, 617), (895, 613)])
+    g = "plates down the throat and chest"
+    # Scales across the underside, from the chest up to the throat, each a little inside the
+    # front edge and just apart from the next.
+    front = [(845, 789), (846, 770)] + [b for _, b in NECK_EDGES[1:]]
+    marks = [front[0]]
+    for p, q in zip(front, front[1:]):
+        steps = max(1, round(math.dist(p, q) / 14))
+        marks += [lerp(p, q, k / steps) for k in range(1, steps + 1)]
+    for k, (p, q) in enumerate(zip(marks, marks[1:])):
+        a, b = lerp(p, q, 0.04), lerp(p, q, 0.96)
+        length = math.dist(a, b)
+        nx, ny = (b[1] - a[1]) / length, -(b[0] - a[0]) / length  # into the neck, away from the throat
+        mid = lerp(a, b, 0.5)
+        # The broad plates of the chest swell in the middle; those of the throat are plain bands.
+        swell = [(mid[0] + nx * 10, mid[1] + ny * 10)] if k < 8 else []
+        add(M, g, [(a[0] + nx * 4, a[1] + ny * 4), (b[0] + nx * 4, b[1] + ny * 4), (b[0] + nx * 8, b[1] + ny * 8)] +
+            swell + [(a[0] + nx * 8, a[1] + ny * 8)])
+    add(M, "highlight along the jaw", [(912, 633), (936, 636), (944, 640), (934, 640)])
+    g = "knuckles of the wing"
+    add(M, g, [(876, 552), (884, 548), (881, 557)])
+    add(M, g, [(879, 550), (884, 549), (882, 541)])  # along the thumb claw
+    add(M, g, [(700, 615), (708, 616), (703, 623)])
+    g = "highlights along the wing's bones"
+    # Along the outer halves of the fingers, where they stand free of the membrane's edge, and
+    # along the leading edge: the forearm and the root of the first finger.
+    lens(M, g, lerp(WRIST, FINGER_TIPS[1], 0.45), lerp(WRIST, FINGER_TIPS[1], 0.97), 3)
+    lens(M, g, lerp(WRIST, (388, 705), 0.5), (434, 691), 3)
+    lens(M, g, lerp((ELBOW[0], ELBOW[1] - 5), (WRIST[0], WRIST[1] - 3), 0.1), (WRIST[0] - 10, WRIST[1] - 6), 3)
+    lens(M, g, (WRIST[0] - 6, WRIST[1] - 6), (838, 540), 2)
+    add(M, "brow", [(922, 596), (900, 597), (908, 590), (921, 593)], fixed=True)
 
 
 # ---------------------------------------------------------------- output
@@ -408,12 +537,16 @@ const int picturePolygonCount = sizeof picturePolygons / sizeof picturePolygons[
 '''
 
 
+# The form of each polygon layer: {vertices: polygons}, and its extent (x0, y0, x1, y1).
+WANT = {2: {3: 3, 4: 3, 5: 2, 6: 1}, 3: {3: 10, 4: 19, 5: 8, 6: 5}, 4: {3: 16, 4: 32, 5: 9, 6: 5, 7: 5, 8: 10},
+        6: {3: 32, 4: 38, 5: 9, 6: 8, 7: 3}, 7: {3: 14, 4: 10, 5: 9, 6: 1}}
+EXTENT = {2: (0, 700, 1686, 902), 3: (0, 148, 1920, 1080), 4: (1161, 222, 1866, 883), 6: (93, 497, 993, 1015),
+          7: (434, 540, 945, 788)}
+
+
 def report():
     """Prints what keeps the table from the picture's required form; returns how many problems."""
-    want = {2: {3: 3, 4: 3, 5: 2, 6: 1}, 3: {3: 10, 4: 19, 5: 8, 6: 5}, 4: {3: 16, 4: 32, 5: 9, 6: 5, 7: 5, 8: 10},
-            6: {3: 32, 4: 38, 5: 9, 6: 8, 7: 3}, 7: {3: 14, 4: 10, 5: 9, 6: 1}}
-    extent = {2: (0, 700, 1686, 902), 3: (0, 148, 1920, 1080), 4: (1161, 222, 1866, 883), 6: (93, 497, 993, 1015),
-              7: (434, 540, 945, 788)}
+    want, extent = WANT, EXTENT
     problems = []
     for layer in (2, 3, 4, 6, 7):
         polys = layers[layer]
@@ -443,6 +576,11 @@ def report():
 
 
 def main():
+    background()
+    creature()
+    markings()
+    for layer in (6, 7):
+        balance(layer, WANT[layer], EXTENT[layer])
     counts, body = table()
     text = HEADER.format(c2=counts[2], c3=counts[3], c4=counts[4], c6=counts[6], c7=counts[7]) + body + FOOTER
     problems = report()
@@ -451,9 +589,11 @@ def main():
         same = open(path).read() == text
         print(path + (" is what this script writes" if same else " differs from what this script writes"))
         sys.exit(0 if same and not problems else 1)
+    if problems:
+        sys.exit(f"{path} not written: the picture breaks its form in {problems} places (above)")
     open(path, "w").write(text)
     print("wrote " + path)
-    sys.exit(1 if problems else 0)
 
 
-main()
+if __name__ == "__main__":
+    main()
