@@ -7,10 +7,10 @@ XVFB     := xvfb-run -a -e /tmp/vellum-xvfb.log -s "-screen 0 1920x1080x24 -nore
 PACKAGES := build-essential cmake libglfw3-dev libgl-dev libgl1-mesa-dri libpng-dev \
             libgtest-dev libbenchmark-dev libx11-dev libxtst-dev xvfb xauth python3 \
             weston xwayland xserver-xorg-core xserver-xorg-video-dummy libxrandr-dev libxfixes-dev \
-            clang-tidy cppcheck
+            clang-tidy cppcheck dpkg-dev lintian desktop-file-utils man-db
 SUDO     := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: all deps build run test unit lint sanitize windows windows-deps windows-test dist bench clean
+.PHONY: all deps build run test unit lint sanitize install package windows windows-deps windows-test dist bench clean
 
 all: build
 
@@ -33,6 +33,16 @@ $(BUILD)/wayland-glfw:
 		cd .. && mv wayland-glfw.tmp wayland-glfw; \
 	else echo "libglfw3-wayland could not be fetched: the Wayland test will be skipped"; cd .. && rm -rf wayland-glfw.tmp; fi
 
+# Installs the programs, menu entries, icons, manual page and documentation under PREFIX
+# (DESTDIR, if set, is put in front, for staging).
+PREFIX ?= /usr/local
+install: build
+	DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package: build/vellum_VERSION_ARCH.deb.
+package: build
+	cd $(BUILD) && cpack
+
 run: build
 	@if [ -n "$$DISPLAY" ]; then \
 		./$(BUILD)/vellum-1080; \
@@ -44,7 +54,7 @@ run: build
 # Everything: static analysis, the Windows programs under Wine, the release build's tests
 # (with vellum-720.exe on the display test's server), then the same tests built with
 # AddressSanitizer and UndefinedBehaviorSanitizer (without the two-minute soak).
-test: lint $(BUILD)/wayland-glfw windows-test
+test: lint package $(BUILD)/wayland-glfw windows-test
 	VELLUM_WINDOWS_BUILD=$(if $(wildcard $(WINDOWS)/x64/vellum-720.exe),$(CURDIR)/$(WINDOWS)/x64) $(WINE_ENV) \
 		$(XVFB) ctest --test-dir $(BUILD) -j 2 --output-on-failure || \
 		{ echo "X server log:"; cat /tmp/vellum-xvfb.log; exit 1; }

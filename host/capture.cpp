@@ -45,6 +45,7 @@ static void PrintStageTime(const char* stage)
 static const char usage[] =
     "usage: " VELLUM_PROGRAM " OUT.png [--stage frame|render|composite|grain|vignette] [--timings]\n"
     "       [--no-accumulation-buffer] [--accumulation driver|cpu]\n"
+    "       " VELLUM_PROGRAM " --version\n"
     "  frame      the finished frame as drawn (default)\n"
     "  render     the averaged render, before the vignette and grain\n"
     "  composite  the render under the vignette, before the grain\n"
@@ -107,6 +108,7 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--stage" && i + 1 < argc) stage = argv[++i];
+        else if (arg == "--version" && argc == 2) return std::puts(VELLUM_PROGRAM " " VELLUM_VERSION) < 0;
         else if (arg == "--timings") timings = true;
         else if (arg == "--no-accumulation-buffer") accumulationBuffer = false;
         else if (arg == "--accumulation" && i + 1 < argc && std::string(argv[i + 1]) == "driver")

@@ -1,0 +1,64 @@
+# Installing the Linux programs and packaging them as a .deb.
+#
+# `cmake --install build --prefix /usr/local` (or `make install`, which honours DESTDIR) puts
+# the four programs in bin, a menu entry for each deliverable, the icon in the hicolor theme,
+# the manual page and the documentation under share. `make package` runs CPack's DEB
+# generator on the same rules, with the dependencies that dpkg-shlibdeps finds.
+include(GNUInstallDirs)
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+  OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+
+install(TARGETS vellum-1080 vellum-720 vellum-capture-1080 vellum-capture-720
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+foreach(resolution "1080;1920;1080" "720;1280;720")
+  list(GET resolution 0 SUFFIX)
+  list(GET resolution 1 WIDTH)
+  list(GET resolution 2 HEIGHT)
+  configure_file(docs/vellum.desktop.in vellum-${SUFFIX}.desktop @ONLY)
+  install(FILES ${PROJECT_BINARY_DIR}/vellum-${SUFFIX}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+endforeach()
+foreach(size 48 128 256)
+  install(FILES docs/icons/vellum-${size}.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+    RENAME vellum.png)
+endforeach()
+
+# The manual page and the changelog, compressed as Debian wants them (no name or time stamp
+# in the gzip header, so the package is reproducible). Each program's name is a link to the
+# one page that covers all four.
+set(VERSION ${PROJECT_VERSION})
+configure_file(docs/vellum.6 vellum.6 @ONLY)
+configure_file(docs/changelog changelog @ONLY)
+find_program(GZIP gzip REQUIRED)
+add_custom_command(OUTPUT vellum.6.gz changelog.gz
+  COMMAND ${GZIP} -9n -c vellum.6 > vellum.6.gz
+  COMMAND ${GZIP} -9n -c changelog > changelog.gz
+  DEPENDS ${PROJECT_BINARY_DIR}/vellum.6 ${PROJECT_BINARY_DIR}/changelog)
+add_custom_target(compressed-docs ALL DEPENDS vellum.6.gz changelog.gz)
+set(man6 ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${PROJECT_BINARY_DIR}/vellum.6.gz DESTINATION ${man6} RENAME vellum-1080.6.gz)
+foreach(program vellum-720 vellum-capture-1080 vellum-capture-720)
+  install(CODE "file(CREATE_LINK vellum-1080.6.gz \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${man6}/${program}.6.gz\" SYMBOLIC)")
+endforeach()
+install(FILES README.md docs/copyright ${PROJECT_BINARY_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME vellum)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "The Vellum developers <vellum@vellum.example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "still picture shown full-screen, exact to the last bit")
+set(CPACK_PACKAGE_DESCRIPTION "Vellum shows one still picture full-screen until Escape is pressed: a
+castle on a hill and a dark winged creature before it, drawn with OpenGL 255
+times under tiny random shifts and averaged, then vignetted and grained. Every
+number in that chain is fixed, so the picture is the same on every machine.
+
+vellum-1080 and vellum-720 show it at 1920x1080 and 1280x720;
+vellum-capture-1080 and vellum-capture-720 write the same frame, or a step of
+its making, as PNG.")
+set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+include(CPack)
