@@ -10,7 +10,7 @@ PACKAGES := build-essential cmake libglfw3-dev libgl-dev libgl1-mesa-dri libpng-
             clang-tidy cppcheck dpkg-dev lintian desktop-file-utils man-db
 SUDO     := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: all deps build run test unit lint sanitize install package windows windows-deps windows-test dist bench clean
+.PHONY: all deps build run test unit lint sanitize install package windows windows-deps windows-test dist web web-deps bench clean
 
 all: build
 
@@ -54,7 +54,7 @@ run: build
 # Everything: static analysis, the Windows programs under Wine, the release build's tests
 # (with vellum-720.exe on the display test's server), then the same tests built with
 # AddressSanitizer and UndefinedBehaviorSanitizer (without the two-minute soak).
-test: lint package $(BUILD)/wayland-glfw windows-test
+test: lint package web $(BUILD)/wayland-glfw windows-test
 	VELLUM_WINDOWS_BUILD=$(if $(wildcard $(WINDOWS)/x64/vellum-720.exe),$(CURDIR)/$(WINDOWS)/x64) $(WINE_ENV) \
 		$(XVFB) ctest --test-dir $(BUILD) -j 2 --output-on-failure || \
 		{ echo "X server log:"; cat /tmp/vellum-xvfb.log; exit 1; }
@@ -104,6 +104,27 @@ windows-test: windows-deps
 		$(WINE_ENV) $(XVFB) ctest --test-dir $(WINDOWS)/x86 --output-on-failure; \
 	fi
 
+# The page for web browsers: build-web/ (index.html, and a script and WebAssembly module for
+# each resolution), cross-built with Debian's Emscripten; any static web server can serve it.
+# Its tests run in Debian's Chromium. Emscripten's JavaScript tools find Debian's acorn
+# through NODE_PATH.
+WEB          := build-web
+WEB_PACKAGES := emscripten node-acorn chromium
+web-deps:
+	@missing=$$(for p in $(WEB_PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+		echo "Installing:" $$missing; \
+		$(SUDO) apt-get update && \
+		DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y --no-install-recommends $$missing; \
+	fi
+
+web: web-deps
+	NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B build-emscripten -DCMAKE_BUILD_TYPE=Release -DVELLUM_WERROR=ON \
+		-DVELLUM_TESTS=OFF -DVELLUM_BENCH=OFF
+	NODE_PATH=/usr/share/nodejs cmake --build build-emscripten -j $(JOBS)
+	rm -rf $(WEB) && cp -r build-emscripten/web $(WEB)
+	@echo "The page is in $(WEB)/: serve it, for example with python3 -m http.server -d $(WEB)"
+
 # The fast tests alone.
 unit: build
 	ctest --test-dir $(BUILD) -L unit --output-on-failure
@@ -126,7 +147,7 @@ sanitize: deps $(BUILD)/wayland-glfw
 	ln -sfn $(CURDIR)/$(BUILD)/wayland-glfw $(SANITIZE)/wayland-glfw
 	ctest --test-dir $(SANITIZE) -L unit --output-on-failure
 	ASAN_OPTIONS=detect_leaks=0:verify_asan_link_order=0 UBSAN_OPTIONS=print_stacktrace=1 \
-		$(XVFB) ctest --test-dir $(SANITIZE) -LE 'unit|soak' -j 2 --output-on-failure
+		$(XVFB) ctest --test-dir $(SANITIZE) -LE 'unit|soak' -E '^web$$' -j 2 --output-on-failure
 
 bench: build
 	./$(BUILD)/bench/composite_bench
@@ -134,4 +155,4 @@ bench: build
 	$(XVFB) sh -c './$(BUILD)/bench/pass_bench_1080 && ./$(BUILD)/bench/pass_bench_720'
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE) $(WINDOWS)
+	rm -rf $(BUILD) $(SANITIZE) $(WINDOWS) build-emscripten $(WEB)

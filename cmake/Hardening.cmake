@@ -8,6 +8,10 @@ endif()
 
 # The usual hardening for release builds: checked string and memory calls, stack protectors,
 # position-independent executables and a read-only relocation table bound at start-up.
+# (WebAssembly has none of these: its memory safety comes from the sandbox.)
+if(EMSCRIPTEN)
+  return()
+endif()
 if(CMAKE_BUILD_TYPE STREQUAL "Release" AND NOT VELLUM_SANITIZE AND NOT WIN32)
   add_compile_definitions(_FORTIFY_SOURCE=2)
   add_compile_options(-fstack-protector-strong)

@@ -6,6 +6,6 @@
 # so contraction and fast-math stay off, and x86 does its floating point in SSE registers
 # rather than on the x87 stack, whose 80-bit intermediates round differently.
 add_compile_options(-ffp-contract=off -fno-fast-math)
-if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(i.86|x86)$")
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(i.86|x86)$" AND NOT EMSCRIPTEN)  # (Emscripten calls itself x86)
   add_compile_options(-msse2 -mfpmath=sse)
 endif()

@@ -37,6 +37,10 @@ std::uint8_t VignetteLevel(std::int32_t q);
 // should glFinish first, since "passes" ends with the GL work possibly still queued).
 extern void (*renderStageDone)(const char* stage);
 
+// Called, when set, after each of the 255 passes (0 to 254): lets a host that must not block
+// for the whole render (a browser tab) yield and show progress.
+extern void (*renderPassDone)(int pass);
+
 // What the start-up check read back from the accumulation buffer: its bits a channel, whether
 // OpenGL raised an error, the two-pass mixes of 255 with 0 and of 128 with 64 at weight 0.5,
 // and the levels 0, 1, 64, 128, 254 and 255 each returned after 255 additions at the pass

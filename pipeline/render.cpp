@@ -14,6 +14,7 @@ constexpr int   Passes     = 255;
 constexpr float PassWeight = 0.003921569f;  // 1/255, so the 255 passes sum to their average
 
 void (*renderStageDone)(const char* stage) = nullptr;
+void (*renderPassDone)(int pass) = nullptr;
 
 static void StageDone(const char* stage)
 {
@@ -158,6 +159,7 @@ void RenderStill()
         glPopMatrix();
         if (accumulate) glAccum(GL_ACCUM, PassWeight);
         else AddPassToSums();
+        if (renderPassDone) renderPassDone(pass);
     }
     StageDone("passes");
 
