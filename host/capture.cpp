@@ -186,9 +186,12 @@ int main(int argc, char** argv)
     glfwDestroyWindow(window);
     glfwTerminate();
 
+    temporaryExists = !direct;  // first, so that a signal during mkstemp removes what it made
     const int fd = direct ? open(out.c_str(), O_WRONLY | O_CLOEXEC) : mkstemp(temporaryPath);
-    if (fd < 0) FailOnFile(out, errno);
-    temporaryExists = !direct;
+    if (fd < 0) {
+        temporaryExists = 0;
+        FailOnFile(out, errno);
+    }
     if (!direct) {
         // A replaced file keeps its permissions and, where allowed (only root may give a file
         // away), its owner; a new one gets the usual permissions, not mkstemp's private ones.

@@ -108,8 +108,8 @@ static void AskAccumulationBuffer()
     for (int i = 0; i < 6; ++i) answers.levels[i] = read[1 + i / 3][i % 3];
 }
 
-// Whether the passes go to the accumulation buffer. The check runs (and its answers are
-// kept for a curious caller) unless the caller has chosen a path.
+// Whether the passes go to the accumulation buffer. The check always runs, so that its
+// answers can be reported, even where a caller has chosen the path itself.
 static bool UseAccumulationBuffer()
 {
     AskAccumulationBuffer();
