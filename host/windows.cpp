@@ -3,14 +3,16 @@
 // Switch the display to the build's resolution, cover it with one borderless window of the
 // predefined edit class, give it an OpenGL context with an accumulation buffer, hide the
 // pointer, render once, then present until Escape. GetAsyncKeyState needs no messages; the
-// queue is still emptied every frame, so that the system never takes the window for a hung
-// one and puts a frozen ghost in its place. Without OpenGL the program says so and exits 1.
+// queue is still emptied after every pass of the render and every frame, so that the system
+// never takes the window for a hung one and puts a frozen ghost in its place. Without OpenGL
+// the program says so and exits 1.
 
 #include <windows.h>
 
 #include <GL/gl.h>
 
 #include "pipeline/buffers.h"
+#include "pipeline/numerics.h"
 #include "pipeline/stages.h"
 
 // Both records name only their non-zero fields; the rest are zero on purpose.
@@ -45,7 +47,9 @@ static_assert((WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS) == 0x94000000);
 // Takes every pending message off the queue without dispatching it: the edit control never
 // sees a key (only Escape, polled below, ends the program) and never paints over the picture,
 // whose pending paint is simply marked done.
-static void AnswerTheSystem(HWND window)
+static HWND window;
+
+static void AnswerTheSystem(int = 0)
 {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
@@ -55,7 +59,7 @@ static void AnswerTheSystem(HWND window)
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     ChangeDisplaySettingsA(&displayMode, CDS_FULLSCREEN);
-    const HWND window = CreateWindowExA(0, "edit", nullptr, WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0,
+    window = CreateWindowExA(0, "edit", nullptr, WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0,
                                         ScreenWidth, ScreenHeight, nullptr, nullptr, nullptr, nullptr);
     const HDC device = GetDC(window);
     const int format = ChoosePixelFormat(device, &pixelFormat);
@@ -70,13 +74,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     }
     ShowCursor(FALSE);
 
+    renderPassDone = AnswerTheSystem;  // the render, seconds long, answers between its passes too
     RenderStill();
 
     // The whole 16-bit state counts: down now, or pressed since the last query.
     do {
         PresentFrame();
         SwapBuffers(device);
-        AnswerTheSystem(window);
+        AnswerTheSystem();
     } while (GetAsyncKeyState(VK_ESCAPE) == 0);
 
     DestroyWindow(window);
