@@ -1,8 +1,8 @@
 // The OpenGL 1.1 calls of the picture and the pipeline that WebGL lacks, supplied over WebGL:
 // immediate-mode polygons in a flat colour, the model-view matrix and its stack, and pixel
-// draws. Everything else (clears, blending, read-back, flushes) is WebGL's own call of the same
-// name. WebGL has no accumulation buffer, so the render averages its passes on the CPU and
-// never reaches the accumulation calls, which are empty here.
+// draws. Everything else (blending, read-back, flushes) is WebGL's own call of the same name.
+// WebGL has no accumulation buffer, so the render averages its passes on the CPU and never
+// reaches the accumulation calls, which are empty here.
 
 // OpenGL 1.1 with the prototypes of the later calls (shaders, buffers) that WebGL offers.
 #define GL_GLEXT_PROTOTYPES
@@ -191,7 +191,23 @@ void glDrawPixels(GLsizei width, GLsizei height, GLenum format, GLenum type, con
     glDrawArrays(GL_TRIANGLE_FAN, 0, 4);
 }
 
-// No accumulation buffer, and so nothing to keep or restore around it.
+// WebGL's own calls, under the names that the two below take over.
+void emscripten_glClear(GLbitfield mask);
+void emscripten_glGetIntegerv(GLenum name, GLint* value);
+
+// No accumulation buffer: it has no bits, clearing it does nothing, and so there is nothing
+// to keep or restore around it. (WebGL would count both as errors.)
+void glClear(GLbitfield mask)
+{
+    if (mask & ~GL_ACCUM_BUFFER_BIT) emscripten_glClear(mask & ~GL_ACCUM_BUFFER_BIT);
+}
+
+void glGetIntegerv(GLenum name, GLint* value)
+{
+    if (name >= GL_ACCUM_RED_BITS && name <= GL_ACCUM_ALPHA_BITS) *value = 0;
+    else emscripten_glGetIntegerv(name, value);
+}
+
 void glAccum(GLenum, GLfloat) {}
 void glClearAccum(GLfloat, GLfloat, GLfloat, GLfloat) {}
 void glPushAttrib(GLbitfield) {}
