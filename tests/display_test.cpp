@@ -300,8 +300,8 @@ TEST(Desktop, NoModeChangeShowsTheFrameInAWindow)
     const fs::path errors = Scratch() / "desktop.txt";
     for (const auto& [build, screen, mode] : {std::tuple{Build{"1080", 1920, 1080}, Mode{1280, 720}, Mode{1280, 720}},
                                               std::tuple{Build{"720", 1280, 720}, Mode{1920, 1080}, Mode{0, 0}}}) {
-        const Image frame = TopLeft(CapturedFrame(build), screen.width < build.width ? screen.width : build.width,
-                                    screen.height < build.height ? screen.height : build.height);
+        const Image frame = TopLeft(CapturedFrame(build), std::min(screen.width, build.width),
+                                    std::min(screen.height, build.height));
         SetScreen(display, screen, mode);
         const pid_t pid = Start({Program(std::string("vellum-") + build.suffix)}, errors);
         EXPECT_TRUE(WaitForScreen(display, pid, frame)) << build.suffix << ": " << ReadFile(errors);
@@ -363,7 +363,7 @@ TEST(Soak, TwoMinutesOfFrames)
 // request (to 9.0 at least it ignores it, so the passes are averaged on the CPU).
 TEST(Windows, Vellum720UnderWine)
 {
-    if (!WindowsBuild()) GTEST_SKIP() << "no Windows build: VELLUM_WINDOWS_BUILD does not name a folder with vellum-720.exe";
+    if (const char* why = WhyNoWindowsPrograms()) GTEST_SKIP() << why;
     const WineTurn turn;
     Display* display = OpenDisplay();
     ASSERT_NE(display, nullptr);
@@ -385,7 +385,7 @@ TEST(Windows, Vellum720UnderWine)
 // its own test, on a private server started without GLX.)
 TEST(WindowsWithoutOpenGL, SaysSoAndExitsOne)
 {
-    if (!WindowsBuild()) GTEST_SKIP() << "no Windows build: VELLUM_WINDOWS_BUILD does not name a folder with vellum-720.exe";
+    if (const char* why = WhyNoWindowsPrograms()) GTEST_SKIP() << why;
     const WineTurn turn;
     Display* display = OpenDisplay();
     ASSERT_NE(display, nullptr);

@@ -160,6 +160,14 @@ inline const char* WindowsBuild()
     return build && fs::exists(fs::path(build) / "vellum-720.exe") ? build : nullptr;
 }
 
+// Why the Windows programs cannot be run here, or null where they can.
+inline const char* WhyNoWindowsPrograms()
+{
+    if (!WindowsBuild()) return "no Windows build: VELLUM_WINDOWS_BUILD does not name a folder with vellum-720.exe";
+    if (std::system("command -v wine >/dev/null 2>&1") != 0) return "wine is not installed";
+    return nullptr;
+}
+
 // Wine keeps one server per prefix, tied to the X display of the program that started it, so
 // the tests that run Windows programs on different X servers take turns: each turn holds a
 // lock on the prefix, and starts and ends with no Wine server running.
