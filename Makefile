@@ -10,17 +10,24 @@ PACKAGES := build-essential cmake libglfw3-dev libgl-dev libgl1-mesa-dri libpng-
             clang-tidy cppcheck dpkg-dev lintian desktop-file-utils man-db
 SUDO     := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: all deps build run test unit lint sanitize install package windows windows-deps windows-test dist web web-deps bench clean
+.PHONY: all deps build run test unit lint sanitize install package windows windows-deps windows-test dist web web-deps web-test-build bench clean
 
 all: build
 
-deps:
-	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+# Installs those of the Debian packages $(1) that are missing; a failure runs $(2) instead
+# (by default it ends make).
+define install-missing
+	@missing=$$(for p in $(1); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 		echo "Installing:" $$missing; \
-		$(SUDO) apt-get update && \
-		DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y --no-install-recommends $$missing; \
+		{ $(SUDO) apt-get update && \
+		  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y --no-install-recommends $$missing; } || \
+		$(if $(2),$(2),exit 1); \
 	fi
+endef
+
+deps:
+	$(call install-missing,$(PACKAGES))
 
 build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DVELLUM_WERROR=ON -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
@@ -54,7 +61,7 @@ run: build
 # Everything: static analysis, the Windows programs under Wine, the release build's tests
 # (with vellum-720.exe on the display test's server), then the same tests built with
 # AddressSanitizer and UndefinedBehaviorSanitizer (without the two-minute soak).
-test: lint package web $(BUILD)/wayland-glfw windows-test
+test: lint package web-test-build $(BUILD)/wayland-glfw windows-test
 	VELLUM_WINDOWS_BUILD=$(if $(wildcard $(WINDOWS)/x64/vellum-720.exe),$(CURDIR)/$(WINDOWS)/x64) $(WINE_ENV) \
 		$(XVFB) ctest --test-dir $(BUILD) -j 2 --output-on-failure || \
 		{ echo "X server log:"; cat /tmp/vellum-xvfb.log; exit 1; }
@@ -71,13 +78,8 @@ WINEPREFIX := $(CURDIR)/$(WINDOWS)/wineprefix
 WINE_ENV   := WINEPREFIX=$(WINEPREFIX) WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 VERSION    := $(shell sed -n "s/^project.vellum VERSION \([0-9.]*\).*/\1/p" CMakeLists.txt)
 windows-deps:
-	@missing=$$(for p in g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest wine wine64; do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
-	if [ -n "$$missing" ]; then \
-		echo "Installing:" $$missing; \
-		{ $(SUDO) apt-get update && \
-		  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y --no-install-recommends $$missing; } || \
-		echo "SKIPPED: the Windows tests, because $$missing could not be installed"; \
-	fi
+	$(call install-missing,g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest wine wine64,\
+		echo "SKIPPED: the Windows tests because $$missing could not be installed")
 
 windows: windows-deps
 	cmake -S . -B $(WINDOWS)/x64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release -DVELLUM_WERROR=ON
@@ -111,12 +113,7 @@ windows-test: windows-deps
 WEB          := build-web
 WEB_PACKAGES := emscripten node-acorn chromium
 web-deps:
-	@missing=$$(for p in $(WEB_PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
-	if [ -n "$$missing" ]; then \
-		echo "Installing:" $$missing; \
-		$(SUDO) apt-get update && \
-		DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y --no-install-recommends $$missing; \
-	fi
+	$(call install-missing,$(WEB_PACKAGES),echo "SKIPPED: the page's tests because $$missing could not be installed")
 
 web: web-deps
 	NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B build-emscripten -DCMAKE_BUILD_TYPE=Release -DVELLUM_WERROR=ON \
@@ -124,6 +121,10 @@ web: web-deps
 	NODE_PATH=/usr/share/nodejs cmake --build build-emscripten -j $(JOBS)
 	rm -rf $(WEB) && cp -r build-emscripten/web $(WEB)
 	@echo "The page is in $(WEB)/: serve it, for example with python3 -m http.server -d $(WEB)"
+
+# For the tests: the page where Emscripten could be installed (its test says SKIPPED otherwise).
+web-test-build: web-deps
+	@if command -v emcc >/dev/null; then $(MAKE) web; else rm -rf $(WEB); echo "SKIPPED: the page: no Emscripten"; fi
 
 # The fast tests alone.
 unit: build
