@@ -130,7 +130,7 @@ web-test-build: web-deps
 unit: build
 	ctest --test-dir $(BUILD) -L unit --output-on-failure
 
-LINTED := host/linux.cpp host/capture.cpp host/glfw_host.cpp $(wildcard picture/*.cpp pipeline/*.cpp)
+LINTED := host/linux.cpp host/capture.cpp host/glfw_host.cpp host/soft_gl.cpp $(wildcard picture/*.cpp pipeline/*.cpp)
 lint: build
 	clang-tidy -p $(BUILD) --quiet $(LINTED)
 	cppcheck --enable=warning,performance,portability --error-exitcode=1 --inline-suppr --quiet \

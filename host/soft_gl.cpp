@@ -1,18 +1,21 @@
 // The OpenGL 1.1 calls of the picture and the pipeline, computed on the CPU.
 //
-// Browsers rasterise with 1/16-pixel vertex precision, and an edge that a pass's shift brings
-// within 1/32 pixel of a pixel centre falls on either side depending on it; over 255 passes
-// that moves the edges of the picture by a level or more. So the browser entry draws here, to
-// the rules of the Linux programs' rasteriser (Mesa's llvmpipe), and its picture is the same
-// to the last bit:
-// - vertices go through the model-view matrix and the viewport in single precision, one
-//   rounding after every product and sum, in the order of Mesa's vertex program;
+// A browser's WebGL snaps vertices to 1/16 pixel, so an edge that a pass's shift brings within
+// 1/32 pixel of a pixel centre may fall on the other side of it than on Linux, and over 255
+// passes the edges of the picture come out a few levels apart. The browser entry draws here
+// instead, to the rules of the Linux programs' rasteriser (Mesa's llvmpipe), and its picture
+// is the same to the last bit:
+// - vertices go through the model-view matrix in single precision, one rounding after every
+//   product and sum, in the order of Mesa's vertex program; the viewport is applied with a
+//   fused multiply-add, as Mesa's compiled vertex stage does on processors that have one;
+// - a triangle that reaches past the window is first cut at its edges in clip space (the
+//   new vertices computed in plain single precision, as Mesa's clipper does);
 // - window positions are snapped to 1/256 pixel, rounding half to even, with pixel centres
 //   on whole numbers;
 // - a polygon is a fan of triangles from its first vertex, a quad two triangles; a pixel is
-//   drawn when its centre lies inside a triangle, or on a left edge, or on a top edge
-//   (top in the window, rows counted down), with exact integer edge functions;
-// - colours are bytes; blending is done in bytes as the rasteriser's blend stage does it.
+//   drawn when its centre lies inside a triangle, or on a left or bottom edge, decided with
+//   exact integer edge functions;
+// - colours are bytes, and blending is done in bytes as the rasteriser's blend stage does it.
 // The colour buffer has no alpha channel (every pixel reads back with alpha 255) and no other
 // buffer is ever tested, so depth and accumulation requests do nothing.
 
@@ -31,7 +34,9 @@ constexpr int StackDepth  = 32;
 constexpr int MaxVertices = 8;
 constexpr int SubPixel    = 256;  // vertex positions in 1/256 pixel
 
-alignas(64) std::uint8_t colourBuffer[4 * ScreenPixels];
+// RGBA bytes, bottom row first, a word a pixel so that runs of one colour are stored whole.
+alignas(64) std::uint32_t colourBuffer[ScreenPixels];
+std::uint8_t* const colourBytes = reinterpret_cast<std::uint8_t*>(colourBuffer);
 
 GLfloat matrices[StackDepth][16] = {{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}};  // column-major
 int top;
@@ -64,18 +69,18 @@ unsigned MultiplyBytes(unsigned a, unsigned b)
     return (t + (t >> 8) + 128) >> 8;
 }
 
-// One source pixel over the pixel in the buffer, under the blend state.
+// One source pixel over the pixel in the buffer, under the blend state: source alpha over
+// what lies beneath (the wash, and the composite at alpha 255), or the screen blend of the
+// grain; any other pair of factors is not used and copies.
 void Blend(std::uint8_t* d, const std::uint8_t* s)
 {
-    if (!blending) {
-        std::memcpy(d, s, 3);
-    } else if (sourceFactor == GL_SRC_ALPHA && destinationFactor == GL_ONE_MINUS_SRC_ALPHA) {
-        for (int k = 0; k < 3; ++k)
-            d[k] = std::uint8_t(std::min(255u, MultiplyBytes(s[k], s[3]) + MultiplyBytes(d[k], 255u - s[3])));
-    } else if (sourceFactor == GL_ONE && destinationFactor == GL_ONE_MINUS_SRC_COLOR) {
-        for (int k = 0; k < 3; ++k) d[k] = std::uint8_t(std::min(255u, s[k] + MultiplyBytes(d[k], 255u - s[k])));
-    } else {
-        std::memcpy(d, s, 3);
+    const bool over = sourceFactor == GL_SRC_ALPHA && destinationFactor == GL_ONE_MINUS_SRC_ALPHA;
+    const bool screen = sourceFactor == GL_ONE && destinationFactor == GL_ONE_MINUS_SRC_COLOR;
+    for (int k = 0; k < 3; ++k) {
+        unsigned out = s[k];
+        if (blending && over) out = MultiplyBytes(s[k], s[3]) + MultiplyBytes(d[k], 255u - s[3]);
+        if (blending && screen) out = s[k] + MultiplyBytes(d[k], 255u - s[k]);
+        d[k] = std::uint8_t(std::min(255u, out));
     }
 }
 
@@ -85,10 +90,10 @@ void MultiplyCurrent(const GLfloat* m)
 {
     GLfloat* c = matrices[top];
     GLfloat product[16];
-    for (int column = 0; column < 4; ++column)
-        for (int row = 0; row < 4; ++row) {
+    for (std::size_t column = 0; column < 4; ++column)
+        for (std::size_t row = 0; row < 4; ++row) {
             GLfloat sum = c[row] * m[column * 4];
-            for (int k = 1; k < 4; ++k) sum = sum + c[k * 4 + row] * m[column * 4 + k];
+            for (std::size_t k = 1; k < 4; ++k) sum = sum + c[k * 4 + row] * m[column * 4 + k];
             product[column * 4 + row] = sum;
         }
     std::memcpy(c, product, sizeof product);
@@ -103,7 +108,7 @@ long long FloorDivide(long long a, long long b)  // b > 0
 // less half a pixel, so that pixel centres fall on whole numbers.
 Fixed Snap(Clip c)
 {
-    const GLfloat halfWidth = ScreenWidth / 2, halfHeight = ScreenHeight / 2;
+    const GLfloat halfWidth = GLfloat(ScreenWidth) / 2, halfHeight = GLfloat(ScreenHeight) / 2;
     const GLfloat windowX = c.cut ? c.x * halfWidth + halfWidth : std::fma(c.x, halfWidth, halfWidth);
     const GLfloat windowY = c.cut ? c.y * -halfHeight + halfHeight : std::fma(c.y, -halfHeight, halfHeight);
     return {std::lrint((windowX - 0.5f) * SubPixel), std::lrint((windowY - 0.5f) * SubPixel)};
@@ -118,8 +123,9 @@ void Fill(Fixed v0, Fixed v1, Fixed v2)
     const Fixed v[3] = {v0, v1, v2};
 
     // Edge i runs from v[i] to v[i + 1]; E(p) = dy (x_i - p.x) - dx (y_i - p.y) is positive
-    // inside. A centre on the edge (E = 0) is inside for left edges (dy < 0) and for top
-    // edges (dy = 0, dx > 0), so that pixels on an edge shared by two triangles are drawn once.
+    // inside. A centre on the edge (E = 0) is inside for left edges (dy < 0, the inside
+    // towards larger x) and bottom edges (dy = 0, dx < 0, the inside above), so that a pixel
+    // on an edge shared by two triangles is drawn once.
     long long dy[3], dx[3], least[3];
     for (int i = 0; i < 3; ++i) {
         const Fixed& a = v[i];
@@ -128,6 +134,18 @@ void Fill(Fixed v0, Fixed v1, Fixed v2)
         dx[i] = a.x - b.x;
         least[i] = dy[i] < 0 || (dy[i] == 0 && dx[i] < 0) ? 0 : 1;
     }
+
+    // The current colour as a word, or blended over each byte that can lie beneath it.
+    std::uint32_t opaque;
+    const std::uint8_t bytes[4] = {current[0], current[1], current[2], 255};
+    std::memcpy(&opaque, bytes, 4);
+    std::uint8_t blended[3][256];
+    if (blending)
+        for (int beneath = 0; beneath < 256; ++beneath) {
+            std::uint8_t pixel[4] = {std::uint8_t(beneath), std::uint8_t(beneath), std::uint8_t(beneath), 255};
+            Blend(pixel, current);
+            for (int k = 0; k < 3; ++k) blended[k][beneath] = pixel[k];
+        }
 
     const long long yLow = std::min({v0.y, v1.y, v2.y}), yHigh = std::max({v0.y, v1.y, v2.y});
     const int firstRow = int(std::max(0LL, -FloorDivide(-yLow, SubPixel)));
@@ -147,8 +165,14 @@ void Fill(Fixed v0, Fixed v1, Fixed v2)
                 left = std::max(left, -FloorDivide(k, -step));
             }
         }
-        std::uint8_t* pixel = colourBuffer + 4 * (std::size_t(ScreenHeight - 1 - row) * ScreenWidth + left);
-        for (long long x = left; x <= right; ++x, pixel += 4) Blend(pixel, current);
+        const std::size_t first = std::size_t(ScreenHeight - 1 - row) * ScreenWidth + std::size_t(left);
+        if (!blending) {
+            std::fill_n(colourBuffer + first, right - left + 1, opaque);
+        } else {
+            std::uint8_t* pixel = colourBytes + 4 * first;
+            for (long long x = left; x <= right; ++x, pixel += 4)
+                for (int k = 0; k < 3; ++k) pixel[k] = blended[k][pixel[k]];
+        }
     }
 }
 
@@ -217,7 +241,7 @@ void Triangle(Clip a, Clip b, Clip c)
 
 }  // namespace
 
-const std::uint8_t* SoftGlPixels() { return colourBuffer; }
+const std::uint8_t* SoftGlPixels() { return colourBytes; }
 
 extern "C" {
 
@@ -298,7 +322,9 @@ void glClearColor(GLfloat r, GLfloat g, GLfloat b, GLfloat)
 void glClear(GLbitfield mask)
 {
     if (!(mask & GL_COLOR_BUFFER_BIT)) return;
-    for (int i = 0; i < ScreenPixels; ++i) std::memcpy(colourBuffer + 4 * i, clearColour, 4);
+    std::uint32_t word;
+    std::memcpy(&word, clearColour, 4);
+    std::fill_n(colourBuffer, ScreenPixels, word);
 }
 
 void glEnable(GLenum capability)
@@ -321,24 +347,22 @@ void glBlendFunc(GLenum source, GLenum destination)
 void glDrawPixels(GLsizei width, GLsizei height, GLenum, GLenum, const void* pixels)
 {
     const auto* source = static_cast<const std::uint8_t*>(pixels);
-    const int w = std::min<int>(width, ScreenWidth), h = std::min<int>(height, ScreenHeight);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            Blend(colourBuffer + 4 * (y * ScreenWidth + x), source + 4 * (std::size_t(y) * width + x));
+    const std::size_t w = std::min(width, ScreenWidth), h = std::min(height, ScreenHeight);
+    for (std::size_t y = 0; y < h; ++y)
+        for (std::size_t x = 0; x < w; ++x) Blend(colourBytes + 4 * (y * ScreenWidth + x), source + 4 * (y * width + x));
 }
 
 void glReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum, GLenum, void* pixels)
 {
     auto* out = static_cast<std::uint8_t*>(pixels);
-    for (int row = 0; row < height; ++row)
-        std::memcpy(out + 4 * std::size_t(row) * width, colourBuffer + 4 * ((y + row) * ScreenWidth + x), 4 * width);
+    const std::size_t w = std::clamp(width, 0, ScreenWidth - x), h = std::clamp(height, 0, ScreenHeight - y);
+    for (std::size_t row = 0; row < h; ++row)
+        std::memcpy(out + 4 * row * width, colourBytes + 4 * ((y + row) * ScreenWidth + x), 4 * w);
 }
 
-// No accumulation buffer: its bit count is 0, and the render then averages on the CPU.
-void glGetIntegerv(GLenum name, GLint* value)
-{
-    *value = name == GL_MAX_VIEWPORT_DIMS ? 16384 : 0;
-}
+// Asked only for the accumulation buffer's bits: there is none, and the render then averages
+// its passes on the CPU.
+void glGetIntegerv(GLenum, GLint* value) { *value = 0; }
 
 GLenum glGetError() { return GL_NO_ERROR; }
 void glAccum(GLenum, GLfloat) {}

@@ -1,23 +1,24 @@
 // The browser entry of Vellum: WebAssembly and WebGL through Emscripten.
 //
 // The page (host/web/index.html) gives a canvas of exactly ScreenWidth x ScreenHeight pixels.
-// The render yields to the browser after every pass, so the tab stays live and shows its
-// progress; then the frame is drawn once, and again only when the canvas needs it (a lost
-// context restored). With ?stage=grain|vignette|render|composite the canvas shows that buffer
-// instead of the frame, unscaled, for comparison with the other programs.
+// The picture is drawn by the CPU's OpenGL (soft_gl.cpp), to the same pixels as on Linux, and
+// shown through WebGL. The render yields to the browser after every pass, so the tab stays
+// live and shows its progress; then the frame is shown once, and again only when the canvas
+// needs it (a lost context restored). With ?stage=grain|vignette|render|composite the canvas
+// shows that buffer instead of the frame, unscaled, for comparison with the other programs.
 
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
 #include <cstring>
 
+#include "host/soft_gl.h"
 #include "host/web_gl.h"
-#include "pipeline/opengl.h"
 #include "pipeline/buffers.h"
 #include "pipeline/numerics.h"
 #include "pipeline/stages.h"
 
-static const std::uint8_t* shownStage;  // null for the frame
+static const std::uint8_t* shown;  // the frame, or the stage the page asks for
 
 static void ShowProgress(int pass)
 {
@@ -25,23 +26,11 @@ static void ShowProgress(int pass)
     emscripten_sleep(0);
 }
 
-static void Show()
-{
-    PresentFrame();
-    if (shownStage) {
-        glDisable(GL_BLEND);
-        glClear(GL_COLOR_BUFFER_BIT);
-        glDrawPixels(ScreenWidth, ScreenHeight, GL_RGBA, GL_UNSIGNED_BYTE, shownStage);
-    }
-    glFinish();
-}
-
-// The layer keeps the model-view matrix itself, so a restored context needs only its
-// shaders and texture again; the buffers in memory are intact.
+// The buffers in memory are intact after a lost context; only WebGL's objects are remade.
 static EM_BOOL Restored(int, const void*, void*)
 {
     StartWebGl();
-    Show();
+    if (shown) ShowOnCanvas(shown);
     return true;
 }
 
@@ -57,7 +46,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE const std::uint8_t* ReadFrame()
 {
     static std::uint8_t frame[4 * ScreenPixels];
     static std::uint8_t row[4 * ScreenWidth];
-    glReadPixels(0, 0, ScreenWidth, ScreenHeight, GL_RGBA, GL_UNSIGNED_BYTE, frame);
+    ReadCanvas(frame);
     for (int y = 0; y < ScreenHeight / 2; ++y) {
         std::uint8_t* a = frame + 4 * ScreenWidth * y;
         std::uint8_t* b = frame + 4 * ScreenWidth * (ScreenHeight - 1 - y);
@@ -71,15 +60,14 @@ extern "C" EMSCRIPTEN_KEEPALIVE const std::uint8_t* ReadFrame()
 int main()
 {
     const int stage = EM_ASM_INT({ return vellumStage(); });
-    shownStage = StageBuffer(stage);
 
     EmscriptenWebGLContextAttributes attributes;
     emscripten_webgl_init_context_attributes(&attributes);
-    // The framebuffer of the other programs: no alpha, no multisampling (the passes already
-    // smooth the edges), a depth buffer, and contents that survive reads between frames.
+    // A canvas of plain opaque pixels: no alpha, no multisampling, and contents that survive
+    // reads, so that what it shows can be read back.
     attributes.alpha = false;
     attributes.antialias = false;
-    attributes.depth = true;
+    attributes.depth = false;
     attributes.stencil = false;
     attributes.preserveDrawingBuffer = true;
     attributes.majorVersion = 1;
@@ -94,7 +82,9 @@ int main()
 
     renderPassDone = ShowProgress;
     RenderStill();
-    Show();
+    PresentFrame();
+    shown = stage >= 0 ? StageBuffer(stage) : SoftGlPixels();
+    ShowOnCanvas(shown);
     EM_ASM({ vellumDone(); });
     return 0;
 }

@@ -1,6 +1,12 @@
-// The GL 1.1 calls that WebGL lacks, supplied over WebGL for the browser entry.
+// The canvas, through WebGL: the browser entry computes its pixels on the CPU and shows them.
 #pragma once
 
-// Makes the shaders, buffers and texture of the layer in the current WebGL context (again
-// after a lost context is restored).
+#include <cstdint>
+
+// Makes the shaders, quad and texture in the current WebGL context (again after a lost
+// context is restored).
 void StartWebGl();
+// Shows ScreenWidth x ScreenHeight RGBA pixels, bottom row first, one to one on the canvas.
+void ShowOnCanvas(const std::uint8_t* pixels);
+// Reads the canvas back, bottom row first.
+void ReadCanvas(std::uint8_t* pixels);
