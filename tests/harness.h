@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "png_io.h"
+#include "pins.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -197,29 +198,7 @@ inline pid_t StartUnderWine(const std::string& program, const fs::path& errors)
 }
 
 // SHA-256 of an image's RGBA bytes, top row first, as sha256sum prints it.
-inline std::string PixelHash(const Image& image)
-{
-    const fs::path raw = Scratch() / "pixels.rgba";
-    std::ofstream(raw, std::ios::binary).write(reinterpret_cast<const char*>(image.rgba.data()),
-                                               std::streamsize(image.rgba.size()));
-    std::string hash(64, '?');
-    if (FILE* sum = popen(("sha256sum " + raw.string()).c_str(), "r")) {
-        if (std::fread(hash.data(), 1, hash.size(), sum) != hash.size()) hash = "unreadable";
-        pclose(sum);
-    }
-    return hash;
-}
-
-// The committed hash of a stage's pixels ("frame-720", "render-1080", ...). The picture is fixed
-// to the last bit, so a different hash is a change of the picture: if it is a wanted one,
-// look at the new PNGs and put the hash printed into tests/picture.sha256.
-inline std::string PinnedHash(const std::string& name)
-{
-    std::ifstream pins(std::string(VELLUM_SOURCE_DIR) + "/tests/picture.sha256");
-    for (std::string line, hash, label; std::getline(pins, line);)
-        if (std::istringstream(line) >> hash >> label && label == name) return hash;
-    return "no pinned hash for " + name;
-}
+inline std::string PixelHash(const Image& image) { return Sha256(image.rgba.data(), image.rgba.size()); }
 
 // The capture tool's frame for a build, made once per run.
 inline const Image& CapturedFrame(const Build& build)

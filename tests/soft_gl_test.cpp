@@ -3,12 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
+#include <vector>
 
 #include "host/soft_gl.h"
+#include "pins.h"
 #include "pipeline/buffers.h"
 #include "pipeline/stages.h"
 
@@ -19,33 +18,18 @@ const std::string suffix = std::to_string(ScreenHeight);
 // SHA-256 of the pixels with the rows top first, as the pins are kept.
 std::string Hash(const std::uint8_t* bottomFirst)
 {
-    const std::string path = testing::TempDir() + "soft_gl_pixels.rgba";
-    std::ofstream out(path, std::ios::binary);
+    std::vector<std::uint8_t> topFirst;
     for (int y = ScreenHeight - 1; y >= 0; --y)
-        out.write(reinterpret_cast<const char*>(bottomFirst + 4 * ScreenWidth * y), 4 * ScreenWidth);
-    out.close();
-    std::string hash(64, '?');
-    if (FILE* sum = popen(("sha256sum " + path).c_str(), "r")) {
-        if (std::fread(hash.data(), 1, hash.size(), sum) != hash.size()) hash = "unreadable";
-        pclose(sum);
-    }
-    return hash;
-}
-
-std::string Pinned(const std::string& name)
-{
-    std::ifstream pins(VELLUM_SOURCE_DIR "/tests/picture.sha256");
-    for (std::string line, hash, label; std::getline(pins, line);)
-        if (std::istringstream(line) >> hash >> label && label == name) return hash;
-    return "no pinned hash for " + name;
+        topFirst.insert(topFirst.end(), bottomFirst + 4 * ScreenWidth * y, bottomFirst + 4 * ScreenWidth * (y + 1));
+    return harness::Sha256(topFirst.data(), topFirst.size());
 }
 
 TEST(SoftGl, DrawsThePinnedPicture)
 {
     RenderStill();
     PresentFrame();
-    EXPECT_EQ(Hash(renderImage), Pinned("render-" + suffix));
-    EXPECT_EQ(Hash(SoftGlPixels()), Pinned("frame-" + suffix));
+    EXPECT_EQ(Hash(renderImage), harness::PinnedHash("render-" + suffix));
+    EXPECT_EQ(Hash(SoftGlPixels()), harness::PinnedHash("frame-" + suffix));
 }
 
 }  // namespace
