@@ -91,7 +91,7 @@ windows: windows-deps
 dist: windows
 	rm -rf $(WINDOWS)/dist && mkdir -p $(WINDOWS)/dist/x64 $(WINDOWS)/dist/x86
 	for arch in x64 x86; do cp $(WINDOWS)/$$arch/vellum-1080.exe $(WINDOWS)/$$arch/vellum-720.exe $(WINDOWS)/dist/$$arch/; done
-	sed 's/@VERSION@/$(VERSION)/' docs/windows-readme.txt | sed 's/$$/\r/' > $(WINDOWS)/dist/README.txt
+	sed 's/@VERSION@/$(VERSION)/' packaging/windows-readme.txt | sed 's/$$/\r/' > $(WINDOWS)/dist/README.txt
 	cd $(WINDOWS)/dist && rm -f ../vellum-$(VERSION)-windows.zip && \
 		cmake -E tar cf ../vellum-$(VERSION)-windows.zip --format=zip README.txt x64 x86
 	tests/windows_zip.sh $(CURDIR)/$(WINDOWS)/vellum-$(VERSION)-windows.zip $(CURDIR)/$(WINDOWS)
@@ -130,7 +130,8 @@ web-test-build: web-deps
 unit: build
 	ctest --test-dir $(BUILD) -L unit --output-on-failure
 
-LINTED := host/linux.cpp host/capture.cpp host/glfw_host.cpp host/soft_gl.cpp $(wildcard picture/*.cpp pipeline/*.cpp)
+LINTED := platform/linux/linux.cpp platform/linux/capture.cpp platform/linux/glfw_host.cpp gl/soft_gl.cpp \
+          $(wildcard core/*.cpp picture/*.cpp render/*.cpp)
 lint: build
 	clang-tidy -p $(BUILD) --quiet $(LINTED)
 	cppcheck --enable=warning,performance,portability --error-exitcode=1 --inline-suppr --quiet \

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <random>
 
-#include "pipeline/buffers.h"
-#include "pipeline/numerics.h"
+#include "core/buffers.h"
+#include "core/numerics.h"
 #include "reference.h"
 
 namespace {

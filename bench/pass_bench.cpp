@@ -8,10 +8,10 @@
 
 #include <initializer_list>
 
-#include "host/glfw_host.h"
-#include "pipeline/buffers.h"
-#include "pipeline/numerics.h"
-#include "pipeline/stages.h"
+#include "core/buffers.h"
+#include "core/stages.h"
+#include "platform/linux/glfw_host.h"
+#include "render/render.h"
 
 namespace {
 
@@ -28,21 +28,12 @@ GLFWwindow* OpenContext(int accumulationBits)
     return window;
 }
 
-void DrawShiftedPass()
-{
-    glPushMatrix();
-    const unsigned vertical = NextRandom(), horizontal = NextRandom();
-    glTranslatef(PassShift(horizontal), PassShift(vertical), 0);
-    DrawPicture();
-    glPopMatrix();
-}
-
 void BM_PassWithAccumulationBuffer(benchmark::State& state)
 {
     GLFWwindow* window = OpenContext(16);
     for (auto _ : state) {
         DrawShiftedPass();
-        glAccum(GL_ACCUM, 0.003921569f);
+        glAccum(GL_ACCUM, PassWeight);
         glFinish();
     }
     glfwDestroyWindow(window);

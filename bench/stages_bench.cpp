@@ -4,9 +4,9 @@
 
 #include <benchmark/benchmark.h>
 
-#include "pipeline/buffers.h"
-#include "pipeline/numerics.h"
-#include "pipeline/stages.h"
+#include "core/buffers.h"
+#include "core/numerics.h"
+#include "core/stages.h"
 #include "reference.h"
 
 namespace {

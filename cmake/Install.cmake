@@ -8,18 +8,14 @@ include(GNUInstallDirs)
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
   OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
-install(TARGETS vellum-1080 vellum-720 vellum-capture-1080 vellum-capture-720
-  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-
-foreach(resolution "1080;1920;1080" "720;1280;720")
-  list(GET resolution 0 SUFFIX)
-  list(GET resolution 1 WIDTH)
-  list(GET resolution 2 HEIGHT)
-  configure_file(docs/vellum.desktop.in vellum-${SUFFIX}.desktop @ONLY)
+foreach(resolution IN LISTS VELLUM_RESOLUTIONS)
+  vellum_resolution(resolution)
+  install(TARGETS vellum-${SUFFIX} vellum-capture-${SUFFIX} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  configure_file(packaging/vellum.desktop.in vellum-${SUFFIX}.desktop @ONLY)
   install(FILES ${PROJECT_BINARY_DIR}/vellum-${SUFFIX}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 endforeach()
 foreach(size 48 128 256)
-  install(FILES docs/icons/vellum-${size}.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+  install(FILES packaging/icons/vellum-${size}.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
     RENAME vellum.png)
 endforeach()
 
@@ -27,8 +23,8 @@ endforeach()
 # in the gzip header, so the package is reproducible). Each program's name is a link to the
 # one page that covers all four.
 set(VERSION ${PROJECT_VERSION})
-configure_file(docs/vellum.6 vellum.6 @ONLY)
-configure_file(docs/changelog changelog @ONLY)
+configure_file(packaging/vellum.6 vellum.6 @ONLY)
+configure_file(packaging/changelog changelog @ONLY)
 find_program(GZIP gzip REQUIRED)
 add_custom_command(OUTPUT vellum.6.gz changelog.gz
   COMMAND ${GZIP} -9n -c vellum.6 > vellum.6.gz
@@ -40,7 +36,7 @@ install(FILES ${PROJECT_BINARY_DIR}/vellum.6.gz DESTINATION ${man6} RENAME vellu
 foreach(program vellum-720 vellum-capture-1080 vellum-capture-720)
   install(CODE "file(CREATE_LINK vellum-1080.6.gz \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${man6}/${program}.6.gz\" SYMBOLIC)")
 endforeach()
-install(FILES README.md docs/copyright ${PROJECT_BINARY_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES README.md packaging/copyright ${PROJECT_BINARY_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vellum)

@@ -1,9 +1,9 @@
 // Draws the picture with immediate-mode fixed-function calls, one primitive per polygon.
 
-#include "pipeline/opengl.h"
+#include "gl/opengl.h"
 
+#include "core/stages.h"
 #include "picture/picture.h"
-#include "pipeline/stages.h"
 
 void DrawPicture()
 {

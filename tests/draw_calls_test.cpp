@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/stages.h"
 #include "picture/picture.h"
-#include "pipeline/stages.h"
 
 namespace {
 std::vector<std::string> calls;

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "pipeline/buffers.h"
-#include "pipeline/numerics.h"
+#include "core/buffers.h"
+#include "core/numerics.h"
 
 namespace reference {
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "host/soft_gl.h"
+#include "core/buffers.h"
+#include "core/stages.h"
+#include "gl/soft_gl.h"
 #include "pins.h"
-#include "pipeline/buffers.h"
-#include "pipeline/stages.h"
 
 namespace {
 
@@ -19,8 +19,8 @@ const std::string suffix = std::to_string(ScreenHeight);
 std::string Hash(const std::uint8_t* bottomFirst)
 {
     std::vector<std::uint8_t> topFirst;
-    for (int y = ScreenHeight - 1; y >= 0; --y)
-        topFirst.insert(topFirst.end(), bottomFirst + 4 * ScreenWidth * y, bottomFirst + 4 * ScreenWidth * (y + 1));
+    for (int y = 0; y < ScreenHeight; ++y)
+        topFirst.insert(topFirst.end(), ScreenRow(bottomFirst, y), ScreenRow(bottomFirst, y) + 4 * ScreenWidth);
     return harness::Sha256(topFirst.data(), topFirst.size());
 }
 

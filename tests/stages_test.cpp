@@ -7,9 +7,9 @@
 #include <cstring>
 #include <vector>
 
-#include "pipeline/buffers.h"
-#include "pipeline/numerics.h"
-#include "pipeline/stages.h"
+#include "core/buffers.h"
+#include "core/numerics.h"
+#include "core/stages.h"
 #include "reference.h"
 
 namespace {

@@ -8,9 +8,10 @@
 #include <cstring>
 #include <random>
 
-#include "pipeline/buffers.h"
-#include "pipeline/numerics.h"
+#include "core/buffers.h"
+#include "core/numerics.h"
 #include "reference.h"
+#include "render/render.h"
 
 namespace {
 

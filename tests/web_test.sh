@@ -15,9 +15,11 @@ server=
 trap '[ -n "$server" ] && kill $server 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "FAILED: $*"; exit 1; }
 
-# The page's files and the native render to compare with, served from 127.0.0.1.
+# The page's files, the checking page and the native render to compare with, served from
+# 127.0.0.1.
 mkdir "$work/site"
 ln -s "$web"/* "$work/site/"
+cp "$(dirname "$0")/web_check.html" "$work/site/check.html"
 "$bin/vellum-capture-720" "$work/native.png" --stage render --no-accumulation-buffer || fail "the native capture"
 "$png_pixels" "$work/native.png" >"$work/site/native.rgba" || fail "the native render could not be read"
 for _ in 1 2 3 4 5; do
@@ -37,9 +39,9 @@ chrome() {
         --disable-component-update --disable-sync --hide-scrollbars --user-data-dir="$work/profile$1" "${@:2}"
 }
 chrome 1 --disable-gpu --use-angle=swiftshader --enable-unsafe-swiftshader --virtual-time-budget=600000 \
-    --enable-logging=stderr --v=0 --dump-dom "http://127.0.0.1:$port/index.html?size=720&hashes&compare=native.rgba" \
+    --enable-logging=stderr --v=0 --dump-dom "http://127.0.0.1:$port/check.html?size=720&compare=native.rgba" \
     >"$work/page.html" 2>"$work/chrome.log"
-report=$(sed -n '/<pre id="hashes">/,/<\/pre>/p' "$work/page.html")
+report=$(sed -n '/<pre id="report">/,/<\/pre>/p' "$work/page.html")
 echo "$report" | sed 's/<[^>]*>//g'
 for stage in grain vignette render frame; do
     grep -q "$(sed -n "s/  $stage-720\$//p" "$pins")  $stage-720" <<<"$report" || fail "the $stage is not the pinned one"

@@ -5,8 +5,8 @@
     python3 tools/icon.py frame.png
 
 The icon is the middle square of the frame (the creature's head, the sun and the castle's
-left towers), averaged down box by box. It writes docs/icons/vellum-N.png for the sizes of the
-Linux menu entries and host/vellum.ico (16, 32 and 48 pixels, PNG-compressed) for the
+left towers), averaged down box by box. It writes packaging/icons/vellum-N.png for the sizes of the
+Linux menu entries and packaging/icons/vellum.ico (16, 32 and 48 pixels, PNG-compressed) for the
 Windows programs, which must stay small.
 """
 import os
@@ -107,12 +107,12 @@ def main():
     if len(sys.argv) != 2:
         sys.exit('usage: python3 tools/icon.py FRAME.png (a capture of the picture)')
     width, height, rows = read_png(sys.argv[1])
-    os.makedirs(os.path.join(ROOT, 'docs', 'icons'), exist_ok=True)
+    os.makedirs(os.path.join(ROOT, 'packaging', 'icons'), exist_ok=True)
     made = {size: png(size, square(width, height, rows, size)) for size in sorted(set(PNG_SIZES + ICO_SIZES))}
     for size in PNG_SIZES:
         with open(os.path.join(ROOT, 'docs', 'icons', f'vellum-{size}.png'), 'wb') as out:
             out.write(made[size])
-    with open(os.path.join(ROOT, 'host', 'vellum.ico'), 'wb') as out:
+    with open(os.path.join(ROOT, 'packaging', 'icons', 'vellum.ico'), 'wb') as out:
         out.write(ico([(size, made[size]) for size in ICO_SIZES]))
 
 

@@ -3,9 +3,9 @@
 
 #include <cstring>
 
-#include "pipeline/buffers.h"
-#include "pipeline/numerics.h"
-#include "pipeline/stages.h"
+#include "core/buffers.h"
+#include "core/numerics.h"
+#include "core/stages.h"
 
 // Bisection for the square root, up to 500 steps. Once a step leaves lo and hi as they were,
 // every later step would compute the same mid and leave them again, so it stops there with

@@ -8,5 +8,3 @@
 void StartWebGl();
 // Shows ScreenWidth x ScreenHeight RGBA pixels, bottom row first, one to one on the canvas.
 void ShowOnCanvas(const std::uint8_t* pixels);
-// Reads the canvas back, bottom row first.
-void ReadCanvas(std::uint8_t* pixels);

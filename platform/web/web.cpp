@@ -1,28 +1,29 @@
 // The browser entry of Vellum: WebAssembly and WebGL through Emscripten.
 //
-// The page (host/web/index.html) gives a canvas of exactly ScreenWidth x ScreenHeight pixels.
-// The picture is drawn by the CPU's OpenGL (soft_gl.cpp), to the same pixels as on Linux, and
-// shown through WebGL. The render yields to the browser after every pass, so the tab stays
-// live and shows its progress; then the frame is shown once, and again only when the canvas
-// needs it (a lost context restored). With ?stage=grain|vignette|render|composite the canvas
-// shows that buffer instead of the frame, unscaled, for comparison with the other programs.
+// The page (platform/web/index.html) gives a canvas of exactly ScreenWidth x ScreenHeight
+// pixels and loads this program for the resolution it asks for. The picture is drawn by the
+// CPU's OpenGL (gl/soft_gl.cpp), to the same pixels as the Linux programs, and shown through
+// WebGL.
+// Implemented: the render yielding to the browser after every pass, with progress; the frame
+// shown once, and again when a lost context is restored; ?stage=grain|vignette|render|composite
+// showing that buffer instead of the frame; one sentence where WebGL is missing.
+// Not handled here: display modes (the page scales the canvas and the browser goes full
+// screen), and keys (the page's script takes F and clicks for full screen).
 
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
-#include <cstring>
-
-#include "host/soft_gl.h"
-#include "host/web_gl.h"
-#include "pipeline/buffers.h"
-#include "pipeline/numerics.h"
-#include "pipeline/stages.h"
+#include "core/buffers.h"
+#include "core/stages.h"
+#include "gl/soft_gl.h"
+#include "platform/web/web_gl.h"
+#include "render/render.h"
 
 static const std::uint8_t* shown;  // the frame, or the stage the page asks for
 
 static void ShowProgress(int pass)
 {
-    EM_ASM({ vellumProgress($0, $1); }, pass + 1, 255);
+    EM_ASM({ vellumProgress($0, $1); }, pass + 1, Passes);
     emscripten_sleep(0);
 }
 
@@ -34,27 +35,11 @@ static EM_BOOL Restored(int, const void*, void*)
     return true;
 }
 
-// The stages the page can ask for, for its tests.
-extern "C" EMSCRIPTEN_KEEPALIVE const std::uint8_t* StageBuffer(int stage)
+// The buffer a ?stage= query asks for (0 render, 1 composite, 2 grain, 3 vignette), or null.
+static const std::uint8_t* StageBuffer(int stage)
 {
     const std::uint8_t* buffers[] = {renderImage, compositeImage, grainImage, vignetteMask};
     return stage >= 0 && stage < 4 ? buffers[stage] : nullptr;
-}
-
-// The canvas as shown, top row first like the PNGs of the capture tool.
-extern "C" EMSCRIPTEN_KEEPALIVE const std::uint8_t* ReadFrame()
-{
-    static std::uint8_t frame[4 * ScreenPixels];
-    static std::uint8_t row[4 * ScreenWidth];
-    ReadCanvas(frame);
-    for (int y = 0; y < ScreenHeight / 2; ++y) {
-        std::uint8_t* a = frame + 4 * ScreenWidth * y;
-        std::uint8_t* b = frame + 4 * ScreenWidth * (ScreenHeight - 1 - y);
-        std::memcpy(row, a, sizeof row);
-        std::memcpy(a, b, sizeof row);
-        std::memcpy(b, row, sizeof row);
-    }
-    return frame;
 }
 
 int main()

@@ -14,8 +14,10 @@ constexpr int ScreenHeight = VELLUM_SCREEN_HEIGHT;
 constexpr int ScreenPixels = ScreenWidth * ScreenHeight;
 
 // Each buffer reserves 8 screens' worth of pixels (32 bytes per screen pixel); only the first
-// ScreenPixels make up the image. The rest is zero-initialised static storage that is never
-// touched, so it costs address space only.
+// ScreenPixels make up the image, and the rest is zero-initialised and never touched. The
+// capacity is still part of the picture: the grain fill is defined over all of it, so the
+// generator leaves the grain BufferPixels x 3 draws on, and that decides every pass's shift.
+// It also sets the web build's memory, which must hold the four buffers.
 constexpr int BufferPixels = 8 * ScreenPixels;
 
 // RGBA bytes, bottom row first: the order in which OpenGL reads and draws pixels.
@@ -25,6 +27,13 @@ extern ImageBuffer renderImage;     // the averaged render, read back once
 extern ImageBuffer grainImage;      // the film grain, screen-blended over every frame
 extern ImageBuffer vignetteMask;    // the grey mask of the soft-light blend
 extern ImageBuffer compositeImage;  // the frame drawn each time
+
+// Row y of a screen image counted from the top (0 is the top row), for writing images out in
+// the usual top-first order.
+inline const std::uint8_t* ScreenRow(const std::uint8_t* image, int y)
+{
+    return image + 4 * static_cast<long>(ScreenHeight - 1 - y) * ScreenWidth;
+}
 
 // One 32-bit linear congruential generator shared by the grain fill and the pass shifts.
 extern std::uint32_t RandomState;

@@ -3,9 +3,9 @@
 
 #include <cstring>
 
-#include "pipeline/buffers.h"
-#include "pipeline/numerics.h"
-#include "pipeline/stages.h"
+#include "core/buffers.h"
+#include "core/numerics.h"
+#include "core/stages.h"
 
 alignas(64) std::uint8_t grainTable[GrainTableSize];
 

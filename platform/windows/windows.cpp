@@ -4,16 +4,19 @@
 // predefined edit class, give it an OpenGL context with an accumulation buffer, hide the
 // pointer, render once, then present until Escape. GetAsyncKeyState needs no messages; the
 // queue is still emptied after every pass of the render and every frame, so that the system
-// never takes the window for a hung one and puts a frozen ghost in its place. Without OpenGL
-// the program says so and exits 1.
+// never takes the window for a hung one and puts a frozen ghost in its place.
+// Implemented: the mode change, the window and context, the render and frame loop, Escape,
+// a message box and status 1 without OpenGL (the mode put back first).
+// Not handled: choosing among the driver's pixel formats, a refused mode change, losing the
+// foreground (Alt+Tab), WM_CLOSE and the end of a session, and the swap interval.
 
 #include <windows.h>
 
 #include <GL/gl.h>
 
-#include "pipeline/buffers.h"
-#include "pipeline/numerics.h"
-#include "pipeline/stages.h"
+#include "core/buffers.h"
+#include "core/stages.h"
+#include "render/render.h"
 
 // Both records name only their non-zero fields; the rest are zero on purpose.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"

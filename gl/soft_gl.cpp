@@ -19,14 +19,14 @@
 // The colour buffer has no alpha channel (every pixel reads back with alpha 255) and no other
 // buffer is ever tested, so depth and accumulation requests do nothing.
 
-#include "host/soft_gl.h"
+#include "gl/soft_gl.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "pipeline/buffers.h"
-#include "pipeline/opengl.h"
+#include "core/buffers.h"
+#include "gl/opengl.h"
 
 namespace {
 

@@ -1,6 +1,13 @@
 // vellum-capture: renders the still exactly as the deliverable of the same resolution does,
 // presents one frame into a hidden window, and writes that frame or one of the pipeline's
 // buffers as a PNG, top row first.
+// Implemented: --stage, --timings (each part's time and what the accumulation check found and
+// the render did), --no-accumulation-buffer, --accumulation driver|cpu, --version; the target
+// checked before the render; a regular file replaced whole through a temporary one beside it
+// (never a partial PNG, permissions and, for root, owner kept); devices and FIFOs written in
+// place; one line and status 1 or 2 on every failure.
+// Not handled: writing through a symbolic link to its target, and refusing files that cp would
+// refuse (read-only, another owner's).
 
 #include <GL/gl.h>
 #include <GLFW/glfw3.h>
@@ -17,10 +24,10 @@
 #include <string>
 #include <vector>
 
-#include "host/glfw_host.h"
-#include "pipeline/buffers.h"
-#include "pipeline/numerics.h"
-#include "pipeline/stages.h"
+#include "core/buffers.h"
+#include "core/stages.h"
+#include "platform/linux/glfw_host.h"
+#include "render/render.h"
 
 using Clock = std::chrono::steady_clock;
 static Clock::time_point stageStart;
@@ -93,8 +100,7 @@ static bool WritePng(FILE* file, const std::uint8_t* bottomUpRgba)
     png_set_IHDR(png, info, ScreenWidth, ScreenHeight, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
-    for (int row = ScreenHeight - 1; row >= 0; --row)
-        png_write_row(png, bottomUpRgba + std::size_t(row) * ScreenWidth * 4);
+    for (int y = 0; y < ScreenHeight; ++y) png_write_row(png, ScreenRow(bottomUpRgba, y));
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
     return true;
@@ -165,12 +171,10 @@ int main(int argc, char** argv)
     if (timings) {
         const AccumulationAnswers& a = accumulationAnswers;
         const char* fault = AccumulationFault(a);
-        const bool driver = accumulationChoice == AccumulationChoice::Driver ? a.bits > 0
-                          : accumulationChoice == AccumulationChoice::Checked && !fault;
         std::fprintf(stderr, "accumulation check: mixes %d %d (sound: 127 or 128, 96), levels %d %d %d %d %d %d%s\n",
                      a.mix[0], a.mix[1], a.levels[0], a.levels[1], a.levels[2], a.levels[3], a.levels[4],
                      a.levels[5], a.glError ? ", OpenGL error" : "");
-        std::fprintf(stderr, "passes averaged %s (%s%s)\n", driver ? "in the accumulation buffer" : "on the CPU",
+        std::fprintf(stderr, "passes averaged %s (%s%s)\n", passesAccumulatedByDriver ? "in the accumulation buffer" : "on the CPU",
                      accumulationChoice != AccumulationChoice::Checked ? "chosen; the check finds " : "",
                      fault ? fault : "the accumulation buffer is sound");
         std::fprintf(stderr, "%-10s %9.2f ms\n", "RenderStill", MillisecondsSince(renderStart) - MillisecondsSince(frameStart));

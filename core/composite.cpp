@@ -7,8 +7,8 @@
 // arithmetic). The build turns contraction and fast-math off so that every operation below
 // rounds exactly as written.
 
-#include "pipeline/buffers.h"
-#include "pipeline/numerics.h"
+#include "core/buffers.h"
+#include "core/numerics.h"
 
 std::uint8_t SoftLight(int a, int c)
 {

@@ -2,13 +2,13 @@
 // viewport, sampled at the nearest texel, so that each pixel shows exactly its own texel.
 // WebGL's calls go by their emscripten_gl names, as the gl names are the CPU's OpenGL here.
 
-#include "host/web_gl.h"
+#include "platform/web/web_gl.h"
 
 #include <webgl/webgl1.h>
 
 #include <initializer_list>
 
-#include "pipeline/buffers.h"
+#include "core/buffers.h"
 
 namespace {
 
@@ -63,10 +63,4 @@ void ShowOnCanvas(const std::uint8_t* pixels)
     emscripten_glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, ScreenWidth, ScreenHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
     emscripten_glDrawArrays(GL_TRIANGLE_FAN, 0, 4);
     emscripten_glFinish();
-}
-
-void ReadCanvas(std::uint8_t* pixels)
-{
-    emscripten_glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    emscripten_glReadPixels(0, 0, ScreenWidth, ScreenHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
 }

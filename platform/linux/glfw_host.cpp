@@ -1,4 +1,4 @@
-#include "host/glfw_host.h"
+#include "platform/linux/glfw_host.h"
 
 #include <GLFW/glfw3.h>
 #include <X11/Xlib.h>

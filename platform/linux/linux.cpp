@@ -1,18 +1,25 @@
-// The Linux entry of vellum-1080 and vellum-720: X11 and GLX through GLFW.
+// The Linux entry of vellum-1080 and vellum-720: X11 (or Wayland) and GLX/EGL through GLFW.
 //
 // Full screen at the build's resolution, one render, then the same frame until Escape. X11
 // keeps a changed display mode after its client dies, so the mode is put back by destroying
 // the window on every way out: Escape, and SIGINT, SIGTERM, SIGHUP or SIGQUIT, after which the
 // process ends by that same signal.
+// Implemented: the mode change, or a borderless W x H window at the top-left where the mode
+// cannot be had (no such mode, a smaller screen, every output off); hidden pointer; signals
+// ignored at start (nohup) stay ignored; closed standard streams; one line and status 1
+// without a display or GL.
+// Not handled: a framebuffer of another size than W x H (scaled desktops), the window
+// manager's close, signals during the render (answered once it ends), frame pacing, and a
+// second instance.
 
 #include <GLFW/glfw3.h>
 
 #include <csignal>
 #include <cstdlib>
 
-#include "host/glfw_host.h"
-#include "pipeline/buffers.h"
-#include "pipeline/stages.h"
+#include "core/buffers.h"
+#include "core/stages.h"
+#include "platform/linux/glfw_host.h"
 
 static volatile std::sig_atomic_t pendingSignal = 0;
 

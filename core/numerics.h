@@ -1,0 +1,34 @@
+// The still image's pure numeric helpers and the CPU halves of its stages, without OpenGL or
+// the operating system, exposed so that tests and benchmarks can hold them against
+// straightforward references.
+#pragma once
+
+#include <cstdint>
+
+// Horizontal or vertical shift of one pass, in design units, from one generator draw:
+// an even spread over [-1, 16382/16383].
+float PassShift(unsigned draw);
+
+// Soft light of a rendered channel a (0-255) under a mask value c (0-255).
+std::uint8_t SoftLight(int a, int c);
+
+// compositeImage from renderImage and vignetteMask over the drawn pixels, alpha 255: with
+// AVX2 where the processor has it, otherwise the plain loop.
+void ComposeFrame();
+void ComposeFramePlain();
+
+// The grain table: 12312 filled entries in runs of 0, 1, ... 51, and a zero after them that
+// draws can reach, since they are taken modulo one more than the filled length.
+constexpr int GrainTableSize = 12320;
+constexpr int GrainDrawModulus = 12313;
+extern std::uint8_t grainTable[GrainTableSize];
+void BuildGrainTable();
+
+// x^n by n - 1 float multiplications (x itself for n <= 1), and n! as a float.
+float PowerByMultiply(float x, int n);
+float Factorial(int n);
+
+// The square root of v = 0 or v >= 1 by bisection, and the vignette's grey level at a squared
+// distance q from the centre.
+float BisectSqrt(float v);
+std::uint8_t VignetteLevel(std::int32_t q);
