@@ -10,7 +10,7 @@ PACKAGES := build-essential cmake libglfw3-dev libgl-dev libgl1-mesa-dri libpng-
             clang-tidy cppcheck dpkg-dev lintian desktop-file-utils man-db
 SUDO     := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: all deps build run test unit lint sanitize install package windows windows-deps windows-test dist web web-deps web-test-build bench clean
+.PHONY: all deps build run test unit cross-deps cross-test lint sanitize install package windows windows-deps windows-test dist web web-deps web-test-build bench clean
 
 all: build
 
@@ -61,7 +61,7 @@ run: build
 # Everything: static analysis, the Windows programs under Wine, the release build's tests
 # (with vellum-720.exe on the display test's server), then the same tests built with
 # AddressSanitizer and UndefinedBehaviorSanitizer (without the two-minute soak).
-test: lint package web-test-build $(BUILD)/wayland-glfw windows-test
+test: lint package web-test-build $(BUILD)/wayland-glfw windows-test cross-test
 	VELLUM_WINDOWS_BUILD=$(if $(wildcard $(WINDOWS)/x64/vellum-720.exe),$(CURDIR)/$(WINDOWS)/x64) $(WINE_ENV) \
 		$(XVFB) ctest --test-dir $(BUILD) -j 2 --output-on-failure || \
 		{ echo "X server log:"; cat /tmp/vellum-xvfb.log; exit 1; }
@@ -126,6 +126,26 @@ web: web-deps
 web-test-build: web-deps
 	@if command -v emcc >/dev/null; then $(MAKE) web; else rm -rf $(WEB); echo "SKIPPED: the page: no Emscripten"; fi
 
+# The CPU stages, the picture table and the CPU's OpenGL built for 32-bit x86 (SSE2 maths, as
+# the 32-bit Windows programs) and for 64-bit ARM with Debian's cross compilers, and run under
+# qemu-user: every stage of both resolutions must be the pinned picture there too.
+CROSS         := build-cross
+CROSS_TARGETS := i686 aarch64
+cross-deps:
+	$(call install-missing,g++-i686-linux-gnu g++-aarch64-linux-gnu qemu-user googletest,\
+		echo "SKIPPED: the i686 and aarch64 tests because $$missing could not be installed")
+
+cross-test: cross-deps
+	@for arch in $(CROSS_TARGETS); do \
+		if ! command -v $$arch-linux-gnu-g++ >/dev/null || [ ! -d /usr/src/googletest ]; then \
+			echo "SKIPPED: the $$arch tests: no $$arch-linux-gnu-g++ or GoogleTest sources"; continue; \
+		fi; \
+		cmake -S . -B $(CROSS)/$$arch -DCMAKE_TOOLCHAIN_FILE=cmake/linux-$$arch.cmake -DCMAKE_BUILD_TYPE=Release \
+			-DVELLUM_WERROR=ON -DVELLUM_BENCH=OFF >/dev/null && \
+		cmake --build $(CROSS)/$$arch -j $(JOBS) && \
+		ctest --test-dir $(CROSS)/$$arch -j 2 --output-on-failure || exit 1; \
+	done
+
 # The fast tests alone.
 unit: build
 	ctest --test-dir $(BUILD) -L unit --output-on-failure
@@ -157,4 +177,4 @@ bench: build
 	$(XVFB) sh -c './$(BUILD)/bench/pass_bench_1080 && ./$(BUILD)/bench/pass_bench_720'
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE) $(WINDOWS) build-emscripten $(WEB)
+	rm -rf $(BUILD) $(SANITIZE) $(WINDOWS) $(CROSS) build-emscripten $(WEB)

@@ -335,27 +335,29 @@ TEST(Soak, TwoMinutesOfFrames)
 
     std::this_thread::sleep_for(10s);
     const long settled = ResidentKiB(pid);
-    long halfway = -1;
+    long resident = settled, steps = 0;
     int samples = 0, differing = 0;
-    const auto soakStart = std::chrono::steady_clock::now();
-    for (auto end = soakStart + 110s; std::chrono::steady_clock::now() < end; ++samples) {
+    for (auto end = std::chrono::steady_clock::now() + 110s; std::chrono::steady_clock::now() < end; ++samples) {
         differing += !SameColours(Screenshot(display, build.width, build.height), frame);
         std::this_thread::sleep_for(2s);
-        if (halfway < 0 && std::chrono::steady_clock::now() > soakStart + 50s) halfway = ResidentKiB(pid);
+        const long now = ResidentKiB(pid);
+        steps += now > resident;
+        resident = std::max(resident, now);
     }
-    const long final = ResidentKiB(pid);
     PressKey(display, XK_Escape);
     ASSERT_TRUE(Exited(Wait(pid, 60s), 0));
     const auto [swaps, seconds] = Swaps(swapLog);
     EXPECT_EQ(differing, 0) << "of " << samples << " sampled frames";
     // Mesa's software rasteriser grows one of its thread arenas by 1028 KiB once, about half a
-    // minute in, and never again; a leak would keep growing. So: nothing at all over the last
-    // minute, and no more than that one step since the first ten seconds.
-    EXPECT_EQ(final, halfway) << "resident KiB after 60 s: " << halfway << ", at the end: " << final;
-    EXPECT_LE(final - settled, 1536) << "resident KiB after 10 s: " << settled << ", at the end: " << final;
+    // minute in on an idle machine and later under load, and never again; a leak, frame after
+    // frame, would grow the resident memory page by page in sample after sample. So: at most two
+    // steps up in the 55 samples, whenever they come, and no more than that arena since the
+    // first ten seconds.
+    EXPECT_LE(steps, 2) << "resident KiB after 10 s: " << settled << ", at most: " << resident;
+    EXPECT_LE(resident - settled, 1536) << "resident KiB after 10 s: " << settled << ", at most: " << resident;
     std::printf("soak: first frame on screen after %.1f s; %ld frames in %.1f s (%.1f per second); "
-                "resident %ld KiB after 10 s, %ld KiB after 60 s, %ld KiB at the end; %d screenshots\n",
-                firstFrame, swaps, seconds, swaps / seconds, settled, halfway, final, samples);
+                "resident %ld KiB after 10 s, at most %ld KiB after, in %ld steps; %d screenshots\n",
+                firstFrame, swaps, seconds, swaps / seconds, settled, resident, steps, samples);
     XCloseDisplay(display);
 }
 

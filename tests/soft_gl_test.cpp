@@ -1,5 +1,6 @@
-// The browser's OpenGL, which computes the picture on the CPU, built natively: it must draw the
-// Linux programs' pinned picture, the averaged render and the frame, bit for bit. No display.
+// The CPU's OpenGL, linked in place of the GL library: it must compute the pinned picture, every
+// stage of it bit for bit, on whatever processor it runs (the tests also run it built for i686
+// and aarch64, under an emulator). No display.
 
 #include <gtest/gtest.h>
 
@@ -28,7 +29,10 @@ TEST(SoftGl, DrawsThePinnedPicture)
 {
     RenderStill();
     PresentFrame();
+    EXPECT_EQ(Hash(grainImage), harness::PinnedHash("grain-" + suffix));
+    EXPECT_EQ(Hash(vignetteMask), harness::PinnedHash("vignette-" + suffix));
     EXPECT_EQ(Hash(renderImage), harness::PinnedHash("render-" + suffix));
+    EXPECT_EQ(Hash(compositeImage), harness::PinnedHash("composite-" + suffix));
     EXPECT_EQ(Hash(SoftGlPixels()), harness::PinnedHash("frame-" + suffix));
 }
 

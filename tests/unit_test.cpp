@@ -7,9 +7,11 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <vector>
 
 #include "core/buffers.h"
 #include "core/numerics.h"
+#include "edges.h"
 #include "reference.h"
 #include "render/render.h"
 
@@ -129,4 +131,51 @@ TEST(AccumulationFault, AcceptsOnlyTheDefinedAverage)
     error.glError = true;
     for (const AccumulationAnswers& answers : {linearLight, truncating, shallow, none, error})
         EXPECT_NE(AccumulationFault(answers), nullptr) << int(answers.mix[0]) << " " << int(answers.levels[4]);
+}
+
+// What another OpenGL's picture may be: edges moved by a few levels, a tone's blend rounded one
+// level the other way; not a wide flat area off by one, nor a flat pixel off by more than two.
+TEST(EdgeBounds, TellEdgesFromRoundingFaults)
+{
+    // A 40 x 40 reference: a dark square on a light ground, its edges one pixel soft.
+    constexpr int Size = 40;
+    std::vector<std::uint8_t> reference(4 * Size * Size, 200);
+    for (int y = 10; y < 30; ++y)
+        for (int x = 10; x < 30; ++x)
+            for (int k = 0; k < 3; ++k) reference[4 * (y * Size + x) + k] = x == 10 || y == 10 ? 120 : 40;
+    auto changed = [&](auto change) {
+        std::vector<std::uint8_t> shown = reference;
+        for (int y = 0; y < Size; ++y)
+            for (int x = 0; x < Size; ++x) change(x, y, &shown[4 * (y * Size + x)]);
+        return edges::Compare(shown.data(), reference.data(), reference.data(), Size, Size);
+    };
+
+    const edges::Verdict same = changed([](int, int, std::uint8_t*) {});
+    EXPECT_TRUE(same.edgesOnly);
+    EXPECT_EQ(same.differing, 0);
+    const edges::Verdict movedEdge = changed([](int x, int y, std::uint8_t* p) {
+        if (x == 10 && y >= 10 && y < 30) p[0] += 12;  // the soft left edge, 12 levels lighter
+        if (x == 9 && y == 20) p[1] -= 5;               // and a pixel just outside it
+    });
+    EXPECT_TRUE(movedEdge.edgesOnly);
+    EXPECT_EQ(movedEdge.differing, 21);
+    EXPECT_EQ(movedEdge.most, 12);
+    const edges::Verdict blendRounding = changed([](int x, int y, std::uint8_t* p) {
+        if (x >= 15 && x < 20 && y >= 15 && y < 20) p[1] += 1;  // a patch of one tone, one level off
+    });
+    EXPECT_TRUE(blendRounding.edgesOnly);
+
+    const edges::Verdict wideFlatArea = changed([](int, int y, std::uint8_t* p) {
+        if (y < 5) p[2] += 1;  // an eighth of the picture, one level off
+    });
+    EXPECT_FALSE(wideFlatArea.edgesOnly);
+    const edges::Verdict flatPixel = changed([](int x, int y, std::uint8_t* p) {
+        if (x == 20 && y == 20) p[0] += 3;
+    });
+    EXPECT_FALSE(flatPixel.edgesOnly);
+    EXPECT_EQ(flatPixel.offEdge, 1);
+    const edges::Verdict farEdge = changed([](int x, int y, std::uint8_t* p) {
+        if (x == 10 && y == 20) p[0] += 17;
+    });
+    EXPECT_FALSE(farEdge.edgesOnly);
 }

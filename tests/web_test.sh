@@ -22,6 +22,7 @@ ln -s "$web"/* "$work/site/"
 cp "$(dirname "$0")/web_check.html" "$work/site/check.html"
 "$bin/vellum-capture-720" "$work/native.png" --stage render --no-accumulation-buffer || fail "the native capture"
 "$png_pixels" "$work/native.png" >"$work/site/native.rgba" || fail "the native render could not be read"
+native=$("$bin/tests/picture_check_720" render "$work/native.png") || fail "the native render: $native"
 for _ in 1 2 3 4 5; do
     port=$((20000 + RANDOM % 20000))
     python3 -m http.server $port --bind 127.0.0.1 --directory "$work/site" >"$work/server.log" 2>&1 &
@@ -43,11 +44,17 @@ chrome 1 --disable-gpu --use-angle=swiftshader --enable-unsafe-swiftshader --vir
     >"$work/page.html" 2>"$work/chrome.log"
 report=$(sed -n '/<pre id="report">/,/<\/pre>/p' "$work/page.html")
 echo "$report" | sed 's/<[^>]*>//g'
-for stage in grain vignette render frame; do
+for stage in grain vignette render composite frame; do
     grep -q "$(sed -n "s/  $stage-720\$//p" "$pins")  $stage-720" <<<"$report" || fail "the $stage is not the pinned one"
 done
 grep -q 'composite: the soft light of the render under the mask, exact' <<<"$report" || fail "the composite"
-grep -q '^render: 0 of 921600 pixels differ' <<<"$report" || fail "the render differs from the native one"
+# The page draws the pinned picture on any machine; the native one is that only on the
+# reference rasteriser.
+if [[ $native == exact* ]]; then
+    grep -q '^render: 0 of 921600 pixels differ' <<<"$report" || fail "the render differs from the native one"
+else
+    echo "the native render: $native"
+fi
 # Console messages of level 1 (warnings) and 2 (errors) from the page: WebGL reports misuse so.
 console=$(grep -E 'CONSOLE:[12]\]' "$work/chrome.log")
 [ -z "$console" ] || fail "the console says: $console"
