@@ -46,7 +46,9 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "still picture shown full-screen, exact to
 set(CPACK_PACKAGE_DESCRIPTION "Vellum shows one still picture full-screen until Escape is pressed: a
 castle on a hill and a dark winged creature before it, drawn with OpenGL 255
 times under tiny random shifts and averaged, then vignetted and grained. Every
-number in that chain is fixed, so the picture is the same on every machine.
+number in that chain is fixed: with Mesa's software rasteriser on x86-64 the
+picture is the same to the last bit on every run; other OpenGL drivers (GPUs)
+may draw its edges a few levels apart.
 
 vellum-1080 and vellum-720 show it at 1920x1080 and 1280x720;
 vellum-capture-1080 and vellum-capture-720 write the same frame, or a step of
