@@ -382,6 +382,46 @@ TEST(Windows, Vellum720UnderWine)
     XCloseDisplay(display);
 }
 
+// Another Windows program taking the foreground (starting notepad does, under Wine) puts the
+// desktop's mode back while vellum-720.exe waits; Escape typed into that program does not end
+// it; taskkill without /f (WM_CLOSE, as End task sends) ends it with status 0 and the
+// desktop's mode.
+TEST(Windows, StepsAsideForAnotherProgramAndClosesPolitely)
+{
+    if (const char* why = WhyNoWindowsPrograms()) GTEST_SKIP() << why;
+    const WineTurn turn;
+    Display* display = OpenDisplay();
+    ASSERT_NE(display, nullptr);
+    SetMode(display, {1920, 1080});
+    const fs::path errors = Scratch() / "wine-aside.txt", notepadErrors = Scratch() / "notepad.txt";
+    const pid_t pid = StartUnderWine("vellum-720.exe", errors);
+    ASSERT_TRUE(WaitForScreen(display, pid, CapturedFrame({"720", 1280, 720}))) << ReadFile(errors);
+    EXPECT_EQ(CurrentMode(display), (Mode{1280, 720}));
+
+    const pid_t notepad = Start({"/usr/bin/env", "wine", "notepad"}, notepadErrors);
+    bool modeBack = false;
+    for (auto end = std::chrono::steady_clock::now() + 30s; !modeBack && std::chrono::steady_clock::now() < end;) {
+        std::this_thread::sleep_for(250ms);
+        modeBack = CurrentMode(display) == Mode{1920, 1080};
+    }
+    EXPECT_TRUE(modeBack) << "the desktop stayed at " << CurrentMode(display) << " behind the other program";
+    int status;
+    EXPECT_EQ(waitpid(pid, &status, WNOHANG), 0) << "vellum-720.exe ended when it lost the foreground";
+
+    PressKey(display, XK_Escape);
+    std::this_thread::sleep_for(3s);
+    EXPECT_EQ(waitpid(pid, &status, WNOHANG), 0) << "Escape typed into another program ended vellum-720.exe";
+
+    const fs::path killErrors = Scratch() / "taskkill.txt";
+    EXPECT_TRUE(Exited(RunProgram({"/usr/bin/env", "wine", "taskkill", "/im", "vellum-720.exe"}, killErrors), 0))
+        << ReadFile(killErrors);
+    EXPECT_TRUE(Exited(Wait(pid, 60s), 0)) << "taskkill did not end it with status 0; " << ReadFile(errors);
+    EXPECT_EQ(CurrentMode(display), (Mode{1920, 1080}));
+    kill(notepad, SIGKILL);
+    Wait(notepad, 30s);
+    XCloseDisplay(display);
+}
+
 // On a server without GLX there is no OpenGL for the window: the program puts the mode back,
 // says so in a message box titled with its name, and exits 1 once that is dismissed. (Run by
 // its own test, on a private server started without GLX.)

@@ -1,14 +1,19 @@
 // The Windows entry of vellum-1080 and vellum-720: Win32 and WGL.
 //
 // Switch the display to the build's resolution, cover it with one borderless window of the
-// predefined edit class, give it an OpenGL context with an accumulation buffer, hide the
-// pointer, render once, then present until Escape. GetAsyncKeyState needs no messages; the
-// queue is still emptied after every pass of the render and every frame, so that the system
-// never takes the window for a hung one and puts a frozen ghost in its place.
-// Implemented: the mode change, the window and context, the render and frame loop, Escape,
-// a message box and status 1 without OpenGL (the mode put back first).
-// Not handled: choosing among the driver's pixel formats, a refused mode change, losing the
-// foreground (Alt+Tab), WM_CLOSE and the end of a session, and the swap interval.
+// program's own class, give it an OpenGL context on a pixel format chosen from the driver's,
+// hide the pointer, render once, then present until Escape. The window's messages are answered
+// after every pass of the render and every frame, so that the system never takes the window for
+// a hung one and the program hears when it should step aside or close.
+// Implemented: the mode change, checked (where it is refused, the desktop keeps its mode and
+// the picture shows in a W x H window at the top-left of the primary monitor); a driver's
+// pixel format over Microsoft's software one; on losing the foreground (Alt+Tab) the desktop's
+// mode put back, the window minimised and nothing drawn until it returns; Escape only while
+// the window is in the foreground; WM_CLOSE (End task, taskkill) and the end of a session end
+// it as Escape does; frames at the display's pace where the driver offers a swap interval; a
+// message box and status 1 without OpenGL (the mode put back first).
+// Not handled: display scaling (the manifest declares the program DPI-aware, so it gets real
+// pixels), more than the primary monitor.
 
 #include <windows.h>
 
@@ -16,9 +21,10 @@
 
 #include "core/buffers.h"
 #include "core/stages.h"
+#include "platform/windows/pixel_format.h"
 #include "render/render.h"
 
-// Both records name only their non-zero fields; the rest are zero on purpose.
+// The record names only its non-zero fields; the rest are zero on purpose.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 // ScreenWidth x ScreenHeight at 32 bits per pixel; every other field zero.
@@ -31,65 +37,149 @@ static DEVMODEA displayMode = {
 };
 static_assert(sizeof(DEVMODEA) == 156);
 static_assert((DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT) == 0x001C0000);
+static_assert(FormatDoubleBuffer == PFD_DOUBLEBUFFER && FormatDrawToWindow == PFD_DRAW_TO_WINDOW &&
+              FormatSupportOpenGl == PFD_SUPPORT_OPENGL && FormatGeneric == PFD_GENERIC_FORMAT &&
+              FormatGenericAccelerated == PFD_GENERIC_ACCELERATED && FormatTypeRgba == PFD_TYPE_RGBA);
 
-// Double-buffered RGBA for a window, 32 colour bits, an accumulation buffer for the passes and
-// a depth buffer that is never tested; every other field zero.
-static const PIXELFORMATDESCRIPTOR pixelFormat = {
-    .nSize = sizeof(PIXELFORMATDESCRIPTOR),
-    .nVersion = 1,
-    .dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER,
-    .iPixelType = PFD_TYPE_RGBA,
-    .cColorBits = 32,
-    .cAccumBits = 8,
-    .cDepthBits = 16,
-};
-static_assert(sizeof(PIXELFORMATDESCRIPTOR) == 40);
-static_assert((PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER) == 0x25);
-static_assert((WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS) == 0x94000000);
-
-// Takes every pending message off the queue without dispatching it: the edit control never
-// sees a key (only Escape, polled below, ends the program) and never paints over the picture,
-// whose pending paint is simply marked done.
 static HWND window;
+static DEVMODEA desktopMode;     // the mode found at start, put back whenever the program steps aside
+static bool modeTaken;           // whether the display is at displayMode now
+static bool active = true;       // whether the program has the foreground
+static bool closing;             // WM_CLOSE seen
 
+// Takes the display to the program's mode; false where the system refuses it.
+static bool TakeMode()
+{
+    modeTaken = ChangeDisplaySettingsA(&displayMode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
+    return modeTaken;
+}
+
+static void GiveModeBack()
+{
+    if (modeTaken) ChangeDisplaySettingsA(&desktopMode, CDS_FULLSCREEN);
+    modeTaken = false;
+}
+
+// Every way out: the window gone and the desktop's mode back. (Windows would restore a
+// CDS_FULLSCREEN mode at exit anyway; Wine does not.)
+[[noreturn]] static void End(UINT status)
+{
+    DestroyWindow(window);
+    GiveModeBack();
+    ExitProcess(status);
+}
+
+static bool wantsMode;  // whether the mode change succeeded at start, so is taken again on return
+
+static LRESULT CALLBACK Answer(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_ACTIVATEAPP:
+        // Stepping aside: the desktop gets its mode back and the picture waits, minimised.
+        active = wParam != 0;
+        if (!active) {
+            GiveModeBack();
+            ShowWindow(hwnd, SW_MINIMIZE);
+        } else {
+            if (wantsMode && !modeTaken) TakeMode();
+            if (IsIconic(hwnd)) ShowWindow(hwnd, SW_RESTORE);
+            SetWindowPos(hwnd, HWND_TOP, 0, 0, ScreenWidth, ScreenHeight, SWP_SHOWWINDOW);
+            GetAsyncKeyState(VK_ESCAPE);  // forget presses made in other programs
+        }
+        return 0;
+    case WM_CLOSE:  // Alt+F4, End task, taskkill
+        closing = true;
+        return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam) End(0);
+        return 0;
+    case WM_PAINT:  // the picture is presented by the loop; the paint is simply marked done
+        ValidateRect(hwnd, nullptr);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    default:
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+}
+
+// Answers every pending message; while the program is not in the foreground it waits for the
+// next one rather than drawing. A close ends it here, also between passes of the render.
 static void AnswerTheSystem(int = 0)
 {
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-        if (message.message == WM_PAINT) ValidateRect(window, nullptr);
+    for (;;) {
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+        if (closing) End(0);
+        if (active) return;
+        WaitMessage();
+    }
 }
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+// The device's formats, chosen from as pixel_format.h says.
+static int ChooseFormat(HDC device, PIXELFORMATDESCRIPTOR& chosen)
 {
-    ChangeDisplaySettingsA(&displayMode, CDS_FULLSCREEN);
-    window = CreateWindowExA(0, "edit", nullptr, WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0,
-                                        ScreenWidth, ScreenHeight, nullptr, nullptr, nullptr, nullptr);
+    static PixelFormatFacts facts[256];
+    const int count = DescribePixelFormat(device, 1, sizeof chosen, nullptr);
+    const int described = count < 256 ? count : 256;
+    for (int i = 0; i < described; ++i) {
+        PIXELFORMATDESCRIPTOR d;
+        DescribePixelFormat(device, i + 1, sizeof d, &d);
+        facts[i] = {d.dwFlags, d.iPixelType, d.cColorBits, d.cAccumRedBits, d.cAccumGreenBits, d.cAccumBlueBits,
+                    d.cDepthBits};
+    }
+    const int format = ChoosePixelFormatFrom(facts, described);
+    if (format) DescribePixelFormat(device, format, sizeof chosen, &chosen);
+    return format;
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    desktopMode.dmSize = sizeof desktopMode;
+    EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &desktopMode);
+    desktopMode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
+    wantsMode = TakeMode();
+
+    // Its own class: a device context of its own for OpenGL, and a procedure that answers.
+    WNDCLASSA windowClass = {};
+    windowClass.style = CS_OWNDC;
+    windowClass.lpfnWndProc = Answer;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = "Vellum";
+    RegisterClassA(&windowClass);
+    // At (0, 0): the whole screen in the program's mode, and the primary monitor's top-left
+    // corner where the mode was refused.
+    window = CreateWindowExA(0, "Vellum", VELLUM_PROGRAM, WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, ScreenWidth,
+                             ScreenHeight, nullptr, nullptr, instance, nullptr);
     const HDC device = GetDC(window);
-    const int format = ChoosePixelFormat(device, &pixelFormat);
+    PIXELFORMATDESCRIPTOR chosen;
+    const int format = window ? ChooseFormat(device, chosen) : 0;
     HGLRC context = nullptr;
-    if (!format || !SetPixelFormat(device, format, &pixelFormat) || !(context = wglCreateContext(device)) ||
+    if (!format || !SetPixelFormat(device, format, &chosen) || !(context = wglCreateContext(device)) ||
         !wglMakeCurrent(device, context)) {
         DestroyWindow(window);
-        ChangeDisplaySettingsA(nullptr, 0);
+        GiveModeBack();
         MessageBoxA(nullptr, "Vellum needs an OpenGL driver, and none could draw in its window.", VELLUM_PROGRAM,
                     MB_OK | MB_ICONERROR);
         ExitProcess(1);
     }
+    // A still picture needs no more frames than the display shows.
+    using SwapInterval = BOOL(WINAPI*)(int);
+    if (const PROC found = wglGetProcAddress("wglSwapIntervalEXT"))
+        reinterpret_cast<SwapInterval>(reinterpret_cast<void (*)()>(found))(1);
     ShowCursor(FALSE);
 
     renderPassDone = AnswerTheSystem;  // the render, seconds long, answers between its passes too
     RenderStill();
 
-    // The whole 16-bit state counts: down now, or pressed since the last query.
+    // The whole 16-bit state counts: down now, or pressed since the last query; but only keys
+    // typed to this program.
     do {
         PresentFrame();
         SwapBuffers(device);
         AnswerTheSystem();
-    } while (GetAsyncKeyState(VK_ESCAPE) == 0);
-
-    DestroyWindow(window);
-    // Windows restores a CDS_FULLSCREEN mode when the process ends; Wine does not, so put it
-    // back here (on Windows this only does early what the system would do).
-    ChangeDisplaySettingsA(nullptr, 0);
-    ExitProcess(0);
+    } while (GetForegroundWindow() != window || GetAsyncKeyState(VK_ESCAPE) == 0);
+    End(0);
 }
