@@ -7,10 +7,18 @@ XVFB     := xvfb-run -a -e /tmp/vellum-xvfb.log -s "-screen 0 1920x1080x24 -nore
 PACKAGES := build-essential cmake libglfw3-dev libgl-dev libgl1-mesa-dri libpng-dev \
             libgtest-dev libbenchmark-dev libx11-dev libxtst-dev xvfb xauth python3 \
             weston xwayland xserver-xorg-core xserver-xorg-video-dummy libxrandr-dev libxfixes-dev \
-            clang-tidy cppcheck dpkg-dev lintian desktop-file-utils man-db
+            clang-tidy cppcheck dpkg-dev lintian desktop-file-utils man-db rpm rpmlint
 SUDO     := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
+# TESTS=OFF builds the programs without their tests and benchmarks (as `make release-check`'s
+# second build does).
+TESTS    ?= ON
+# Every time stamp in the downloads is the last commit's, so that builds of one commit agree.
+SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null)
+ifneq ($(SOURCE_DATE_EPOCH),)
+export SOURCE_DATE_EPOCH
+endif
 
-.PHONY: all deps build run test unit cross-deps cross-test lint sanitize install package windows windows-deps windows-test dist web web-deps web-test-build bench clean
+.PHONY: all deps build run test unit cross-deps cross-test release release-check lint sanitize install package windows windows-deps windows-test dist web web-deps web-test-build bench clean
 
 all: build
 
@@ -30,7 +38,8 @@ deps:
 	$(call install-missing,$(PACKAGES))
 
 build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DVELLUM_WERROR=ON -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DVELLUM_WERROR=ON -DCMAKE_EXPORT_COMPILE_COMMANDS=ON \
+		-DVELLUM_TESTS=$(TESTS) -DVELLUM_BENCH=$(TESTS)
 	cmake --build $(BUILD) -j $(JOBS)
 
 # GLFW's Wayland build, unpacked beside the tests (it would replace the X11 build if installed).
@@ -46,9 +55,10 @@ PREFIX ?= /usr/local
 install: build
 	DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
 
-# The Debian package: build/vellum_VERSION_ARCH.deb.
+# The Debian package, build/vellum_VERSION_ARCH.deb, and the same files as an RPM,
+# build/vellum-VERSION-1.ARCH.rpm.
 package: build
-	cd $(BUILD) && cpack
+	cd $(BUILD) && cpack -G "DEB;RPM"
 
 run: build
 	@if [ -n "$$DISPLAY" ]; then \
@@ -82,18 +92,25 @@ windows-deps:
 		echo "SKIPPED: the Windows tests because $$missing could not be installed")
 
 windows: windows-deps
-	cmake -S . -B $(WINDOWS)/x64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release -DVELLUM_WERROR=ON
+	cmake -S . -B $(WINDOWS)/x64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release -DVELLUM_WERROR=ON \
+		-DVELLUM_TESTS=$(TESTS)
 	cmake --build $(WINDOWS)/x64 -j $(JOBS)
-	cmake -S . -B $(WINDOWS)/x86 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release -DVELLUM_WERROR=ON
+	cmake -S . -B $(WINDOWS)/x86 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release -DVELLUM_WERROR=ON \
+		-DVELLUM_TESTS=$(TESTS)
 	cmake --build $(WINDOWS)/x86 -j $(JOBS)
+
+# Archive entries carry the last commit's time where there is one.
+ARCHIVE_TIME = $(if $(SOURCE_DATE_EPOCH),"--mtime=$$(date -u -d @$(SOURCE_DATE_EPOCH) '+%Y-%m-%d %H:%M:%S UTC')")
 
 # One download for Windows: build-windows/vellum-VERSION-windows.zip.
 dist: windows
 	rm -rf $(WINDOWS)/dist && mkdir -p $(WINDOWS)/dist/x64 $(WINDOWS)/dist/x86
 	for arch in x64 x86; do cp $(WINDOWS)/$$arch/vellum-1080.exe $(WINDOWS)/$$arch/vellum-720.exe $(WINDOWS)/dist/$$arch/; done
 	sed 's/@VERSION@/$(VERSION)/' packaging/windows-readme.txt | sed 's/$$/\r/' > $(WINDOWS)/dist/README.txt
+	sed 's/$$/\r/' LICENSE > $(WINDOWS)/dist/LICENSE.txt
 	cd $(WINDOWS)/dist && rm -f ../vellum-$(VERSION)-windows.zip && \
-		cmake -E tar cf ../vellum-$(VERSION)-windows.zip --format=zip README.txt x64 x86
+		TZ=UTC cmake -E tar cf ../vellum-$(VERSION)-windows.zip --format=zip $(ARCHIVE_TIME) \
+			README.txt LICENSE.txt x64/vellum-1080.exe x64/vellum-720.exe x86/vellum-1080.exe x86/vellum-720.exe
 	tests/windows_zip.sh $(CURDIR)/$(WINDOWS)/vellum-$(VERSION)-windows.zip $(CURDIR)/$(WINDOWS)
 
 windows-test: windows-deps
@@ -146,6 +163,36 @@ cross-test: cross-deps
 		ctest --test-dir $(CROSS)/$$arch -j 2 --output-on-failure || exit 1; \
 	done
 
+# Every download of this commit in dist/: the Debian package, an RPM, the Windows zip, the page
+# ready for any static host, the source as git archive gives it, and their SHA256SUMS. Each
+# is made by the target that makes it anyway; two builds of one commit give the same bytes.
+DIST := dist
+ARCH  = $(shell dpkg --print-architecture)
+release: package dist web
+	rm -rf $(DIST) && mkdir -p $(DIST)
+	cp $(BUILD)/vellum_$(VERSION)_$(ARCH).deb $(BUILD)/vellum-$(VERSION)-1.*.rpm $(WINDOWS)/vellum-$(VERSION)-windows.zip $(DIST)/
+	tar -C $(WEB) --sort=name --owner=0 --group=0 --numeric-owner --mode=go-w,a+rX $(if $(SOURCE_DATE_EPOCH),--mtime=@$(SOURCE_DATE_EPOCH)) \
+		--transform 's,^\.,vellum-$(VERSION)-web,' -cf - . | gzip -9n > $(DIST)/vellum-$(VERSION)-web.tar.gz
+	git archive --format=tar --prefix=vellum-$(VERSION)/ HEAD | gzip -9n > $(DIST)/vellum-$(VERSION).tar.gz
+	cd $(DIST) && sha256sum vellum* > SHA256SUMS
+	@echo "Wrote $(CURDIR)/$(DIST):" && cd $(DIST) && ls -l vellum* SHA256SUMS | awk '{print "  " $$5 "\t" $$9}'
+
+# Two releases of this commit, built in two clean clones at different paths at different
+# times, must be the same bytes: their SHA256SUMS are compared (diffoscope shows why not).
+release-check:
+	@set -e; a=$$(mktemp -d /tmp/vellum-release-a.XXXXXX); b=$$(mktemp -d /tmp/vellum-release-bb.XXXXXX); \
+	git clone -q $(CURDIR) $$a/vellum; git clone -q $(CURDIR) $$b/src/vellum; \
+	$(MAKE) -C $$a/vellum release TESTS=OFF >$$a/log 2>&1 || { tail -n 30 $$a/log; exit 1; }; \
+	sleep 2; \
+	$(MAKE) -C $$b/src/vellum release TESTS=OFF >$$b/log 2>&1 || { tail -n 30 $$b/log; exit 1; }; \
+	cat $$a/vellum/$(DIST)/SHA256SUMS; \
+	if cmp -s $$a/vellum/$(DIST)/SHA256SUMS $$b/src/vellum/$(DIST)/SHA256SUMS; then \
+		echo "release-check: two builds of one commit gave the same bytes"; rm -rf $$a $$b; \
+	else \
+		diff $$a/vellum/$(DIST)/SHA256SUMS $$b/src/vellum/$(DIST)/SHA256SUMS; \
+		echo "FAILED: the two releases differ (in $$a and $$b)"; exit 1; \
+	fi
+
 # The fast tests alone.
 unit: build
 	ctest --test-dir $(BUILD) -L unit --output-on-failure
@@ -177,4 +224,4 @@ bench: build
 	$(XVFB) sh -c './$(BUILD)/bench/pass_bench_1080 && ./$(BUILD)/bench/pass_bench_720'
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE) $(WINDOWS) $(CROSS) build-emscripten $(WEB)
+	rm -rf $(BUILD) $(SANITIZE) $(WINDOWS) $(CROSS) build-emscripten $(WEB) $(DIST)

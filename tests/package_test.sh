@@ -30,6 +30,21 @@ expected="./usr/bin/vellum-1080 ./usr/bin/vellum-720 ./usr/bin/vellum-capture-10
 ./usr/share/man/man6/vellum-720.6.gz ./usr/share/man/man6/vellum-capture-1080.6.gz \
 ./usr/share/man/man6/vellum-capture-720.6.gz "
 [ "$files" = "$expected" ] || fail "the package holds: $files"
+# The RPM holds the same files, and rpmlint finds no error in it.
+rpm=$(ls "$bin"/vellum-*.rpm 2>/dev/null | head -n 1)
+if [ -z "$rpm" ] || ! command -v rpm >/dev/null; then
+    echo "SKIPPED: the RPM's checks: no RPM in $bin or no rpm command"
+else
+    # Files and links; the RPM also owns its documentation's directory, as RPMs do.
+    rpmfiles=$(rpm -qp --qf '[%{FILEMODES:perms} %{FILENAMES}\n]' "$rpm" 2>/dev/null | grep -v '^d' | sed 's,^[^ ]* ,.,' |
+        sort | tr '\n' ' ')
+    [ "$rpmfiles" = "$expected" ] || fail "the RPM holds: $rpmfiles"
+    if command -v rpmlint >/dev/null; then
+        # Unsigned: signing is the distributor's step, with the distributor's key.
+        errors=$(rpmlint "$rpm" 2>&1 | grep -E '^[^ ]+: E: ' | grep -v ': E: no-signature')
+        [ -z "$errors" ] || fail "rpmlint: $errors"
+    fi
+fi
 depends=$(dpkg-deb -f "$deb" Depends)
 grep -q 'libglfw3' <<<"$depends" && ! grep -q -- '-dev' <<<"$depends" || fail "depends on: $depends"
 

@@ -4,7 +4,7 @@
 set -u
 zip=$1 builds=$2
 listing=$(cmake -E tar tf "$zip" | sort | tr '\n' ' ')
-expected="README.txt x64/ x64/vellum-1080.exe x64/vellum-720.exe x86/ x86/vellum-1080.exe x86/vellum-720.exe "
+expected="LICENSE.txt README.txt x64/vellum-1080.exe x64/vellum-720.exe x86/vellum-1080.exe x86/vellum-720.exe "
 [ "$listing" = "$expected" ] || { echo "FAILED: $zip holds: $listing"; exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
