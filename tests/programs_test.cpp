@@ -227,6 +227,66 @@ TEST(CaptureTargets, WriteInPlaceOrReplaceKeepingTheMode)
     expectPinned(quiet);
 }
 
+// Targets as cp treats them: a symbolic link is written through to its file; a file the user
+// may not write (read-only, or another user's) is refused before the render, as is a path too
+// long for the system, while the longest valid one works; a version that cannot be written
+// is a failure.
+TEST(CaptureTargets, FollowLinksAndRefuseWhatCpRefuses)
+{
+    const std::string capture = Program("vellum-capture-720");
+    const fs::path errors = Scratch() / "cp.txt";
+    const Image& frame = CapturedFrame({"720", 1280, 720});
+
+    const fs::path linked = Scratch() / "linked.png", link = Scratch() / "link.png";
+    fs::create_symlink("linked.png", link);
+    EXPECT_TRUE(Exited(RunProgram({capture, link.string()}, errors), 0)) << ReadFile(errors);
+    EXPECT_TRUE(fs::is_symlink(link)) << "the link was replaced";
+    Image image;
+    EXPECT_TRUE(ReadPng(linked, image) && image.rgba == frame.rgba) << "the linked file was not written";
+
+    // Refusals come before the render, so they need no display.
+    const std::string tooLong = (Scratch() / std::string(5000, 'x')).string();
+    EXPECT_TRUE(Exited(RunProgram({capture, tooLong}, errors, false), 1));
+    EXPECT_NE(ReadFile(errors).find(": File name too long\n"), std::string::npos) << ReadFile(errors);
+    EXPECT_EQ(Lines(ReadFile(errors)), 1);
+
+    fs::path deep = Scratch();
+    while (deep.string().size() < 4091 - 256 - 6) deep /= std::string(250, 'd');
+    deep /= std::string(4091 - 6 - deep.string().size() - 1, 'e');
+    fs::create_directories(deep);
+    const fs::path longest = deep / "f.png";
+    ASSERT_EQ(longest.string().size(), 4091u);
+    EXPECT_TRUE(Exited(RunProgram({capture, longest.string()}, errors), 0)) << ReadFile(errors);
+    EXPECT_TRUE(ReadPng(longest, image) && image.rgba == frame.rgba);
+
+    EXPECT_TRUE(Exited(RunProgram({"/bin/sh", "-c", "exec \"$0\" --version >/dev/full", capture}, errors), 1));
+    EXPECT_EQ(Lines(ReadFile(errors)), 1) << ReadFile(errors);
+
+    // As another user (nobody, where the test runs as root): a read-only file of that user's,
+    // and a file of root's in that user's own directory.
+    const bool root = geteuid() == 0;
+    const fs::path home = Scratch() / "home";
+    fs::create_directory(home);
+    const fs::path readOnly = home / "read-only.png", roots = home / "roots.png";
+    std::ofstream(readOnly) << "old";
+    fs::permissions(readOnly, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    std::vector<std::string> as;
+    if (root) {
+        std::ofstream(roots) << "root's";
+        ASSERT_EQ(chown(home.c_str(), 65534, 65534), 0);
+        ASSERT_EQ(chown(readOnly.c_str(), 65534, 65534), 0);
+        as = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+    }
+    for (const fs::path& refused : root ? std::vector{readOnly, roots} : std::vector{readOnly}) {
+        std::vector<std::string> args = as;
+        args.insert(args.end(), {capture, refused.string()});
+        EXPECT_TRUE(Exited(RunProgram(args, errors, false), 1)) << refused;
+        EXPECT_NE(ReadFile(errors).find(": Permission denied\n"), std::string::npos) << refused << ": " << ReadFile(errors);
+        EXPECT_TRUE(fs::file_size(refused) < 10) << refused << " was replaced";
+    }
+    if (!root) std::printf("SKIPPED: the case of another user's file needs root to make one\n");
+}
+
 // Signals ignored at start, as under nohup, stay ignored: SIGHUP ends neither program.
 TEST(IgnoredSignals, StayIgnored)
 {

@@ -6,8 +6,9 @@
 // checked before the render; a regular file replaced whole through a temporary one beside it
 // (never a partial PNG, permissions and, for root, owner kept); devices and FIFOs written in
 // place; one line and status 1 or 2 on every failure.
-// Not handled: writing through a symbolic link to its target, and refusing files that cp would
-// refuse (read-only, another owner's).
+// Symbolic links are written through to the file they name, and a target that cp would refuse
+// (a file or directory the user may not write, a name too long) is refused before the render.
+// Not handled: a target that another program changes while the render runs.
 
 #include <GL/gl.h>
 #include <GLFW/glfw3.h>
@@ -18,6 +19,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -65,21 +67,24 @@ static const char usage[] =
 
 // A regular file (or a new one) is written to a temporary file in the same directory and
 // renamed over the target only once complete, so an interrupted or failed run never leaves a
-// partial PNG; the temporary file exists only while the PNG is written. Anything else that
-// exists at the path (/dev/null, a FIFO, a terminal) is written to directly.
-static char temporaryPath[4096];
+// partial PNG; the temporary file exists only while the PNG is written. A symbolic link is
+// written through, to the file it names, as cp does. Anything else that exists at the path
+// (/dev/null, a FIFO, a terminal) is written to directly. The temporary file is named
+// relative to its directory, so a path as long as the system allows still has room for it.
+static int directoryFd = -1;
+static char temporaryName[32];
 static volatile std::sig_atomic_t temporaryExists = 0;
 
 static void RemoveTemporaryAndDie(int signal)
 {
-    if (temporaryExists) unlink(temporaryPath);
+    if (temporaryExists) unlinkat(directoryFd, temporaryName, 0);
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
 
 [[noreturn]] static void FailOnFile(const std::string& out, int error)
 {
-    if (temporaryExists) unlink(temporaryPath);
+    if (temporaryExists) unlinkat(directoryFd, temporaryName, 0);
     std::fprintf(stderr, VELLUM_PROGRAM ": cannot write %s: %s\n", out.c_str(), std::strerror(error));
     std::exit(1);
 }
@@ -87,6 +92,24 @@ static void RemoveTemporaryAndDie(int signal)
 // libpng reports through errno and the return value here, not on stderr.
 static void PngFailed(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 static void PngWarned(png_structp, png_const_charp) {}
+
+// The file a path names once its symbolic links are followed, as far as they lead (a link may
+// name a file yet to be made); the path itself where the links go round for too long.
+static std::string FollowLinks(std::string path, int& error)
+{
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat link {};
+        if (lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return path;
+        std::string target(std::size_t(link.st_size > 0 ? link.st_size : PATH_MAX) + 1, '\0');
+        const ssize_t length = readlink(path.c_str(), target.data(), target.size());
+        if (length < 0) return path;
+        target.resize(std::size_t(length));
+        const std::size_t slash = path.rfind('/');
+        path = target[0] == '/' || slash == std::string::npos ? target : path.substr(0, slash + 1) + target;
+    }
+    error = ELOOP;
+    return path;
+}
 
 static bool WritePng(FILE* file, const std::uint8_t* bottomUpRgba)
 {
@@ -114,7 +137,11 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--stage" && i + 1 < argc) stage = argv[++i];
-        else if (arg == "--version" && argc == 2) return std::puts(VELLUM_PROGRAM " " VELLUM_VERSION) < 0;
+        else if (arg == "--version" && argc == 2) {
+            if (std::puts(VELLUM_PROGRAM " " VELLUM_VERSION) >= 0 && std::fflush(stdout) == 0) return 0;
+            std::fprintf(stderr, VELLUM_PROGRAM ": cannot write the version: %s\n", std::strerror(errno));
+            return 1;
+        }
         else if (arg == "--timings") timings = true;
         else if (arg == "--no-accumulation-buffer") accumulationBuffer = false;
         else if (arg == "--accumulation" && i + 1 < argc && std::string(argv[i + 1]) == "driver")
@@ -134,15 +161,24 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    // Everything that can be known about the target is checked before the long render.
+    // Everything that can be known about the target is checked before the long render, as cp
+    // would: a path too long, a directory, a file or directory the user may not write.
     struct stat target {};
     const bool exists = stat(out.c_str(), &target) == 0;
     const bool direct = exists && !S_ISREG(target.st_mode) && !S_ISDIR(target.st_mode);
-    const std::size_t slash = out.rfind('/');
-    const std::string directory = slash == std::string::npos ? "." : slash == 0 ? "/" : out.substr(0, slash);
+    int linkError = 0;
+    const std::string file = direct ? out : FollowLinks(out, linkError);
+    const std::size_t slash = file.rfind('/');
+    const std::string directory = slash == std::string::npos ? "." : slash == 0 ? "/" : file.substr(0, slash);
+    const std::string name = slash == std::string::npos ? file : file.substr(slash + 1);
+    if (linkError) FailOnFile(out, linkError);
+    if (out.size() >= PATH_MAX || file.size() >= PATH_MAX || name.size() > NAME_MAX) FailOnFile(out, ENAMETOOLONG);
     if (exists && S_ISDIR(target.st_mode)) FailOnFile(out, EISDIR);
-    if (access(direct ? out.c_str() : directory.c_str(), direct ? W_OK : W_OK | X_OK) != 0) FailOnFile(out, errno);
-    std::snprintf(temporaryPath, sizeof temporaryPath, "%s/.vellum-XXXXXX", directory.c_str());
+    if (exists && access(out.c_str(), W_OK) != 0) FailOnFile(out, errno);
+    if (!direct) {
+        directoryFd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (directoryFd < 0 || faccessat(directoryFd, ".", W_OK | X_OK, 0) != 0) FailOnFile(out, errno);
+    }
     CatchTerminationSignals(RemoveTemporaryAndDie);
 
     StartGlfw(VELLUM_PROGRAM);
@@ -190,12 +226,20 @@ int main(int argc, char** argv)
     glfwDestroyWindow(window);
     glfwTerminate();
 
-    temporaryExists = !direct;  // first, so that a signal during mkstemp removes what it made
-    const int fd = direct ? open(out.c_str(), O_WRONLY | O_CLOEXEC) : mkstemp(temporaryPath);
-    if (fd < 0) {
-        temporaryExists = 0;
-        FailOnFile(out, errno);
+    int fd = -1;
+    if (direct) {
+        fd = open(out.c_str(), O_WRONLY | O_CLOEXEC);
+    } else {
+        // A name of its own in the target's directory, made only if no file has it yet.
+        for (unsigned attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+            std::snprintf(temporaryName, sizeof temporaryName, ".vellum-%d-%u", int(getpid()), attempt);
+            temporaryExists = 1;  // first, so that a signal during the open removes what it made
+            fd = openat(directoryFd, temporaryName, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            if (fd < 0) temporaryExists = 0;
+            if (fd < 0 && errno != EEXIST) break;
+        }
     }
+    if (fd < 0) FailOnFile(out, errno);
     if (!direct) {
         // A replaced file keeps its permissions and, where allowed (only root may give a file
         // away), its owner; a new one gets the usual permissions, not mkstemp's private ones.
@@ -204,12 +248,12 @@ int main(int argc, char** argv)
         if (exists && fchown(fd, target.st_uid, target.st_gid) != 0 && errno != EPERM) FailOnFile(out, errno);
         if (fchmod(fd, exists ? target.st_mode & 0777 : 0666 & ~mask) != 0) FailOnFile(out, errno);
     }
-    FILE* file = fdopen(fd, "wb");
-    if (!file) FailOnFile(out, errno);
+    FILE* png = fdopen(fd, "wb");
+    if (!png) FailOnFile(out, errno);
     errno = 0;
-    const bool written = WritePng(file, buffer);
+    const bool written = WritePng(png, buffer);
     const int writeError = errno ? errno : EIO;
-    if (std::fclose(file) != 0 || !written) FailOnFile(out, writeError);
-    if (!direct && std::rename(temporaryPath, out.c_str()) != 0) FailOnFile(out, errno);
+    if (std::fclose(png) != 0 || !written) FailOnFile(out, writeError);
+    if (!direct && renameat(directoryFd, temporaryName, directoryFd, name.c_str()) != 0) FailOnFile(out, errno);
     return 0;
 }
