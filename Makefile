@@ -99,18 +99,14 @@ windows: windows-deps
 		-DVELLUM_TESTS=$(TESTS)
 	cmake --build $(WINDOWS)/x86 -j $(JOBS)
 
-# Archive entries carry the last commit's time where there is one.
-ARCHIVE_TIME = $(if $(SOURCE_DATE_EPOCH),"--mtime=$$(date -u -d @$(SOURCE_DATE_EPOCH) '+%Y-%m-%d %H:%M:%S UTC')")
-
 # One download for Windows: build-windows/vellum-VERSION-windows.zip.
 dist: windows
 	rm -rf $(WINDOWS)/dist && mkdir -p $(WINDOWS)/dist/x64 $(WINDOWS)/dist/x86
 	for arch in x64 x86; do cp $(WINDOWS)/$$arch/vellum-1080.exe $(WINDOWS)/$$arch/vellum-720.exe $(WINDOWS)/dist/$$arch/; done
 	sed 's/@VERSION@/$(VERSION)/' packaging/windows-readme.txt | sed 's/$$/\r/' > $(WINDOWS)/dist/README.txt
 	sed 's/$$/\r/' LICENSE > $(WINDOWS)/dist/LICENSE.txt
-	cd $(WINDOWS)/dist && rm -f ../vellum-$(VERSION)-windows.zip && \
-		TZ=UTC cmake -E tar cf ../vellum-$(VERSION)-windows.zip --format=zip $(ARCHIVE_TIME) \
-			README.txt LICENSE.txt x64/vellum-1080.exe x64/vellum-720.exe x86/vellum-1080.exe x86/vellum-720.exe
+	cd $(WINDOWS)/dist && python3 $(CURDIR)/tools/zip.py ../vellum-$(VERSION)-windows.zip \
+		README.txt LICENSE.txt x64/vellum-1080.exe x64/vellum-720.exe x86/vellum-1080.exe x86/vellum-720.exe
 	tests/windows_zip.sh $(CURDIR)/$(WINDOWS)/vellum-$(VERSION)-windows.zip $(CURDIR)/$(WINDOWS)
 
 windows-test: windows-deps
