@@ -3,13 +3,19 @@
 #include <GLFW/glfw3.h>
 #include <X11/Xlib.h>
 #include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <initializer_list>
+#include <string>
 
 static const char* programName = "vellum";
 static char glfwProblem[256] = "unknown error";
@@ -79,4 +85,20 @@ bool ScreenHolds(int width, int height)
                        DisplayHeight(display, DefaultScreen(display)) >= height;
     XCloseDisplay(display);
     return holds;
+}
+
+bool ClaimDisplay()
+{
+    const char* x = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const std::string name = std::string("vellum on ") + (x ? x : "") + " " + (wayland ? wayland : "");
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    // A leading zero byte puts the name in the abstract namespace: no file, gone with the process.
+    const std::size_t length = std::min(name.size(), sizeof address.sun_path - 1);
+    std::memcpy(address.sun_path + 1, name.data(), length);
+    const int claim = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (claim < 0) return true;  // nothing to claim with: let it show
+    const socklen_t size = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + length);
+    return bind(claim, reinterpret_cast<const sockaddr*>(&address), size) == 0 || errno != EADDRINUSE;
 }

@@ -23,3 +23,8 @@ void CatchTerminationSignals(void (*handler)(int));
 // Whether the X screen can hold a width x height display mode: a mode larger than the screen
 // cannot be set. True where there is no X display to ask (Wayland).
 bool ScreenHolds(int width, int height);
+
+// Claims this display (X's DISPLAY, or Wayland's) for the life of the process; false where
+// another Vellum holds it. The claim is an abstract socket, so it ends with the process
+// however that ends.
+bool ClaimDisplay();

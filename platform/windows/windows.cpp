@@ -42,7 +42,6 @@ static_assert(FormatDoubleBuffer == PFD_DOUBLEBUFFER && FormatDrawToWindow == PF
               FormatGenericAccelerated == PFD_GENERIC_ACCELERATED && FormatTypeRgba == PFD_TYPE_RGBA);
 
 static HWND window;
-static DEVMODEA desktopMode;     // the mode found at start, put back whenever the program steps aside
 static bool modeTaken;           // whether the display is at displayMode now
 static bool active = true;       // whether the program has the foreground
 static bool closing;             // WM_CLOSE seen
@@ -54,9 +53,12 @@ static bool TakeMode()
     return modeTaken;
 }
 
+// Puts the desktop's own mode back (the one in the registry, which a CDS_FULLSCREEN change
+// leaves alone), whether or not the change reported success; where nothing changed, this
+// changes nothing.
 static void GiveModeBack()
 {
-    if (modeTaken) ChangeDisplaySettingsA(&desktopMode, CDS_FULLSCREEN);
+    ChangeDisplaySettingsA(nullptr, 0);
     modeTaken = false;
 }
 
@@ -137,9 +139,6 @@ static int ChooseFormat(HDC device, PIXELFORMATDESCRIPTOR& chosen)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-    desktopMode.dmSize = sizeof desktopMode;
-    EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &desktopMode);
-    desktopMode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
     wantsMode = TakeMode();
 
     // Its own class: a device context of its own for OpenGL, and a procedure that answers.
