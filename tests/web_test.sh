@@ -55,10 +55,22 @@ if [[ $native == exact* ]]; then
 else
     echo "the native render: $native"
 fi
+frame=$(sed -n "s/  frame-720\$//p" "$pins")
+grep -q "^lost context: waited, frame $frame" <<<"$report" || fail "a context lost during the render"
+grep -q '^canvas: 1920 x 1080 in a 1920 x 1080 frame; F asked for full screen 1 times' <<<"$report" ||
+    fail "the canvas does not fill its frame, or Ctrl+F or Cmd+F toggles full screen"
 # Console messages of level 1 (warnings) and 2 (errors) from the page: WebGL reports misuse so.
 console=$(grep -E 'CONSOLE:[12]\]' "$work/chrome.log")
 [ -z "$console" ] || fail "the console says: $console"
 
 chrome 2 --disable-3d-apis --dump-dom "http://127.0.0.1:$port/index.html" 2>/dev/null | grep -q 'Vellum needs WebGL' ||
     fail "without WebGL the page does not say so"
+# Opened from a file, or served without its program, the page says what is wrong.
+chrome 3 --disable-gpu --use-angle=swiftshader --enable-unsafe-swiftshader --virtual-time-budget=60000 \
+    --dump-dom "file://$web/index.html?size=720" 2>/dev/null | grep -q 'serve this folder over HTTP' ||
+    fail "opened from a file, the page does not say to serve it"
+mkdir "$work/bare" && cp "$web/index.html" "$work/bare/" && ln -s "$work/bare" "$work/site/bare"
+chrome 4 --disable-gpu --use-angle=swiftshader --enable-unsafe-swiftshader --virtual-time-budget=60000 \
+    --dump-dom "http://127.0.0.1:$port/bare/index.html?size=720" 2>/dev/null | grep -q 'could not load its program' ||
+    fail "without its program, the page does not say so"
 echo "web: 1 passed, 0 failed"

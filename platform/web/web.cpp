@@ -5,7 +5,8 @@
 // CPU's OpenGL (gl/soft_gl.cpp), to the same pixels as the Linux programs, and shown through
 // WebGL.
 // Implemented: the render yielding to the browser after every pass, with progress; the frame
-// shown once, and again when a lost context is restored; ?stage=grain|vignette|render|composite
+// shown once, and again when a lost context is restored (also where it was lost during the
+// render); ?stage=grain|vignette|render|composite
 // showing that buffer instead of the frame; one sentence where WebGL is missing.
 // Not handled here: display modes (the page scales the canvas and the browser goes full
 // screen), and keys (the page's script takes F and clicks for full screen).
@@ -27,11 +28,16 @@ static void ShowProgress(int pass)
     emscripten_sleep(0);
 }
 
-// The buffers in memory are intact after a lost context; only WebGL's objects are remade.
+// The buffers in memory are intact after a lost context; only WebGL's objects are remade, and
+// the picture, if the render is done, is shown (for the first time where the context was lost
+// during the render).
 static EM_BOOL Restored(int, const void*, void*)
 {
     StartWebGl();
-    if (shown) ShowOnCanvas(shown);
+    if (shown) {
+        ShowOnCanvas(shown);
+        EM_ASM({ vellumDone(); });
+    }
     return true;
 }
 
@@ -69,6 +75,8 @@ int main()
     RenderStill();
     PresentFrame();
     shown = stage >= 0 ? StageBuffer(stage) : SoftGlPixels();
+    // With the context lost (the page asks the browser to restore it), Restored shows it.
+    if (emscripten_is_webgl_context_lost(context)) return 0;
     ShowOnCanvas(shown);
     EM_ASM({ vellumDone(); });
     return 0;
