@@ -370,6 +370,10 @@ void glClearAccum(GLfloat, GLfloat, GLfloat, GLfloat) {}
 void glPushAttrib(GLbitfield) {}
 void glPopAttrib() {}
 void glScissor(GLint, GLint, GLsizei, GLsizei) {}
+// The canvas is always ScreenWidth x ScreenHeight, so the frame is never zoomed or moved here.
+void glViewport(GLint, GLint, GLsizei, GLsizei) {}
+void glPixelZoom(GLfloat, GLfloat) {}
+void glBitmap(GLsizei, GLsizei, GLfloat, GLfloat, GLfloat, GLfloat, const GLubyte*) {}
 void glPixelStorei(GLenum, GLint) {}
 void glFlush() {}
 void glFinish() {}

@@ -2,11 +2,14 @@
 
 #include "gl/opengl.h"
 
+#include <algorithm>
+
 #include "core/buffers.h"
 #include "core/numerics.h"
 #include "core/stages.h"
 #include "render/render.h"
 
+int framebufferWidth, framebufferHeight;
 void (*renderStageDone)(const char* stage) = nullptr;
 void (*renderPassDone)(int pass) = nullptr;
 
@@ -31,6 +34,8 @@ void RenderStill()
     // mode is never changed, so this lands on the model-view matrix and the shifts
     // multiply after it, moving vertices in design units.
     glOrtho(0, 1920, 1080, 0, 1, -1);
+    // The passes fill ScreenWidth x ScreenHeight pixels, whatever the framebuffer's size.
+    glViewport(0, 0, ScreenWidth, ScreenHeight);
 
     BuildGrain();
     StageDone("grain");
@@ -58,14 +63,12 @@ void RenderStill()
     StageDone("read-back");
 }
 
-void PresentFrame()
+// The composite, then the grain screen-blended over it, drawn from the raster position.
+static void DrawFrame()
 {
-    ComposeFrame();
-
     // The composite is opaque and lands on a cleared buffer, so whichever blend function is
     // in force (the picture's on the first frame, the grain's after) passes it unchanged.
     glEnable(GL_BLEND);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glDrawPixels(ScreenWidth, ScreenHeight, GL_RGBA, GL_UNSIGNED_BYTE, compositeImage);
     glFlush();
     glFinish();
@@ -75,4 +78,28 @@ void PresentFrame()
     glDrawPixels(ScreenWidth, ScreenHeight, GL_RGBA, GL_UNSIGNED_BYTE, grainImage);
     glFlush();
     glFinish();
+}
+
+void PresentFrame()
+{
+    ComposeFrame();
+    const int width = framebufferWidth > 0 ? framebufferWidth : ScreenWidth;
+    const int height = framebufferHeight > 0 ? framebufferHeight : ScreenHeight;
+    if (width == ScreenWidth && height == ScreenHeight) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        DrawFrame();
+        return;
+    }
+    // Another framebuffer: the frame zoomed by the largest factor that fits, centred, black
+    // around. The raster position stays at the window's origin otherwise, so an empty bitmap
+    // moves it to the frame's corner and back (a raster position is never clipped so).
+    const float zoom = std::min(float(width) / ScreenWidth, float(height) / ScreenHeight);
+    const int x = (width - int(ScreenWidth * zoom)) / 2, y = (height - int(ScreenHeight * zoom)) / 2;
+    glViewport(0, 0, width, height);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glBitmap(0, 0, 0, 0, GLfloat(x), GLfloat(y), nullptr);
+    glPixelZoom(zoom, zoom);
+    DrawFrame();
+    glPixelZoom(1, 1);
+    glBitmap(0, 0, 0, 0, GLfloat(-x), GLfloat(-y), nullptr);
 }

@@ -166,6 +166,50 @@ TEST_P(Programs, ShowsTheCapturedFrameUntilEscape)
     XCloseDisplay(display);
 }
 
+// In a framebuffer larger than the picture (here 1.5 times, as Xwayland gives vellum-720 on a
+// 1920 x 1080 output) the frame fills it, scaled: each pixel of the screen is the frame's pixel
+// under its centre, or (for another OpenGL's rounding of the zoom) one beside it, within the
+// one level by which a zoomed blend may round differently.
+TEST(ScaledFramebuffer, TheFrameFillsItScaled)
+{
+    const Build build{"720", 1280, 720};
+    const Image& frame = CapturedFrame(build);
+    Display* display = OpenDisplay();
+    ASSERT_NE(display, nullptr);
+    const fs::path errors = Scratch() / "scaled.txt";
+    setenv("LD_PRELOAD", VELLUM_WINDOW_SCALER, 1);
+    setenv("VELLUM_WINDOW_SCALE", "1.5", 1);
+    const pid_t pid = Start({Program("vellum-720")}, errors);
+    unsetenv("LD_PRELOAD");
+    unsetenv("VELLUM_WINDOW_SCALE");
+    auto matches = [&](const Image& shot) {
+        for (int y = 0; y < shot.height; ++y)
+            for (int x = 0; x < shot.width; ++x) {
+                const int sx = int((x + 0.5) / 1.5), sy = int((y + 0.5) / 1.5);
+                bool near = false;
+                for (int dy = -1; dy <= 1 && !near; ++dy)
+                    for (int dx = -1; dx <= 1 && !near; ++dx) {
+                        const int fx = std::clamp(sx + dx, 0, build.width - 1), fy = std::clamp(sy + dy, 0, build.height - 1);
+                        near = std::equal(shot.At(x, y), shot.At(x, y) + 3, frame.At(fx, fy),
+                                          [](int a, int b) { return std::abs(a - b) <= 1; });
+                    }
+                if (!near) return false;
+            }
+        return true;
+    };
+    bool filled = false;
+    for (auto end = std::chrono::steady_clock::now() + 180s; !filled && std::chrono::steady_clock::now() < end;) {
+        std::this_thread::sleep_for(500ms);
+        filled = matches(Screenshot(display, 1920, 1080));
+        int status;
+        if (waitpid(pid, &status, WNOHANG) != 0) break;
+    }
+    EXPECT_TRUE(filled) << "the screen never showed the frame scaled to 1920 x 1080; " << ReadFile(errors);
+    PressKey(display, XK_Escape);
+    EXPECT_TRUE(Exited(Wait(pid, 60s), 0)) << ReadFile(errors);
+    XCloseDisplay(display);
+}
+
 TEST_P(Programs, TerminationSignalsEndItAsTheSignalWould)
 {
     const Build build = GetParam();

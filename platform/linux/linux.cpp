@@ -10,8 +10,9 @@
 // display refreshes; one picture per display (a second program says so and ends, so the
 // desktop's own mode comes back whichever ends first); signals ignored at start (nohup) stay
 // ignored; closed standard streams; one line and status 1 without a display or GL.
-// Not handled: a framebuffer of another size than W x H (scaled desktops) is drawn at W x H
-// in its lower-left corner.
+// A framebuffer of another size than W x H (a scaled desktop, Xwayland's emulated modes) gets
+// the frame scaled to fill it, aspect kept; the render itself is always W x H.
+// Not handled: a framebuffer smaller than W x H.
 
 #include <GLFW/glfw3.h>
 
@@ -108,6 +109,7 @@ int main()
     const Clock::duration period = std::chrono::nanoseconds(1000000000 / refresh);
     Clock::time_point next = Clock::now();
     do {
+        glfwGetFramebufferSize(window, &framebufferWidth, &framebufferHeight);
         PresentFrame();
         glfwSwapBuffers(window);
         next = std::max(next + period, Clock::now());
