@@ -287,6 +287,12 @@ TEST(CaptureTargets, FollowLinksAndRefuseWhatCpRefuses)
     EXPECT_TRUE(fs::is_symlink(link)) << "the link was replaced";
     Image image;
     EXPECT_TRUE(ReadPng(linked, image) && image.rgba == frame.rgba) << "the linked file was not written";
+    // /dev/stdout is a link too: to the file the shell opened, which gets the picture.
+    const fs::path redirected = Scratch() / "redirected.png";
+    EXPECT_TRUE(Exited(RunProgram({"/bin/sh", "-c", "exec \"$0\" /dev/stdout >\"$1\"", capture, redirected.string()},
+                                  errors), 0)) << ReadFile(errors);
+    EXPECT_TRUE(fs::is_symlink("/dev/stdout"));
+    EXPECT_TRUE(ReadPng(redirected, image) && image.rgba == frame.rgba) << "the redirected file was not written";
 
     // Refusals come before the render, so they need no display.
     const std::string tooLong = (Scratch() / std::string(5000, 'x')).string();
