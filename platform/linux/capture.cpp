@@ -105,7 +105,12 @@ static std::string FollowLinks(std::string path, int& error)
         if (length < 0) return path;
         target.resize(std::size_t(length));
         const std::size_t slash = path.rfind('/');
-        path = target[0] == '/' || slash == std::string::npos ? target : path.substr(0, slash + 1) + target;
+        if (target[0] == '/' || slash == std::string::npos) {
+            path = target;
+        } else {
+            path.resize(slash + 1);
+            path += target;
+        }
     }
     error = ELOOP;
     return path;
