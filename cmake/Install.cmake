@@ -81,7 +81,10 @@ set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION /usr/share/applications /usr/s
   /usr/share/icons/hicolor/48x48 /usr/share/icons/hicolor/48x48/apps /usr/share/icons/hicolor/128x128
   /usr/share/icons/hicolor/128x128/apps /usr/share/icons/hicolor/256x256 /usr/share/icons/hicolor/256x256/apps
   /usr/share/man /usr/share/man/man6 /usr/share/doc)
-# Reproducible: times from SOURCE_DATE_EPOCH, no build host, no build-id links.
+# Reproducible: every file dated SOURCE_DATE_EPOCH (rpm would only clamp the newer ones, and
+# installing keeps the sources' own times), no build host, no build-id links.
+set(CPACK_RPM_SPEC_INSTALL_POST
+  "test -z $SOURCE_DATE_EPOCH || find %{buildroot} -exec touch -h -d @$SOURCE_DATE_EPOCH {} +")
 set(CPACK_RPM_SPEC_MORE_DEFINE "%define _buildhost reproducible
 %define use_source_date_epoch_as_buildtime 1
 %define clamp_mtime_to_source_date_epoch 1
