@@ -3,11 +3,22 @@
 // straightforward references.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 // Horizontal or vertical shift of one pass, in design units, from one generator draw:
-// an even spread over [-1, 16382/16383].
+// an even spread over [-1, 16382/16383], so never more than LargestPassShift either way.
 float PassShift(unsigned draw);
+constexpr float LargestPassShift = 1;
+
+// The byte an accumulation returns for a channel whose passes, all at one weight, add up to
+// sum bytes: OpenGL's weight x sum on [0, 1], clamped and rounded to the nearest byte. Exact
+// sums leave that single rounding, at the end.
+inline std::uint8_t ReturnedByte(unsigned sum, float weight)
+{
+    const double average = sum * double(weight);  // in bytes: 255 x [0, 1]
+    return std::uint8_t(average >= 255 ? 255 : std::lround(average));
+}
 
 // Soft light of a rendered channel a (0-255) under a mask value c (0-255).
 std::uint8_t SoftLight(int a, int c);

@@ -16,8 +16,14 @@
 //   drawn when its centre lies inside a triangle, or on a left or bottom edge, decided with
 //   exact integer edge functions;
 // - colours are bytes, and blending is done in bytes as the rasteriser's blend stage does it.
-// The colour buffer has no alpha channel (every pixel reads back with alpha 255) and no other
-// buffer is ever tested, so depth and accumulation requests do nothing.
+// The colour buffer has no alpha channel (every pixel reads back with alpha 255) and there is
+// no depth buffer, as nothing is ever depth-tested. The accumulation buffer keeps exact sums of
+// the accumulated bytes, all at one weight between clears, and returns OpenGL's average,
+// round(weight x sum), with a single rounding at the end: the average the render defines.
+//
+// The edge band (SoftGlLimitToEdgeBand) restricts clears and triangles to the pixels near the
+// edges of a drawing. Accumulations still cover every pixel: those outside the band keep their
+// colour, so their additions are counted and made once, when something needs the sums.
 
 #include "gl/soft_gl.h"
 
@@ -26,13 +32,17 @@
 #include <cstring>
 
 #include "core/buffers.h"
+#include "core/numerics.h"
+#include "core/stages.h"
 #include "gl/opengl.h"
+#include "picture/picture.h"
 
 namespace {
 
-constexpr int StackDepth  = 32;
-constexpr int MaxVertices = 8;
-constexpr int SubPixel    = 256;  // vertex positions in 1/256 pixel
+constexpr int StackDepth     = 32;
+constexpr int MaxVertices    = 8;
+constexpr int AttributeDepth = 4;
+constexpr int SubPixel       = 256;  // vertex positions in 1/256 pixel
 
 // RGBA bytes, bottom row first, a word a pixel so that runs of one colour are stored whole.
 alignas(64) std::uint32_t colourBuffer[ScreenPixels];
@@ -45,6 +55,43 @@ std::uint8_t current[4] = {255, 255, 255, 255};
 std::uint8_t clearColour[4] = {0, 0, 0, 255};
 bool blending;
 GLenum sourceFactor = GL_ONE, destinationFactor = GL_ZERO;
+
+// The scissor box (x, y, width, height from the bottom-left corner) and whether it is in force.
+bool scissoring;
+GLint scissorBox[4] = {0, 0, ScreenWidth, ScreenHeight};
+GLenum error = GL_NO_ERROR;
+
+// What glPushAttrib saved, and which groups to put back.
+struct Attributes {
+    GLbitfield mask;
+    bool blending, scissoring;
+    GLenum sourceFactor, destinationFactor;
+    std::uint8_t clearColour[4];
+    GLint scissorBox[4];
+} attributeStack[AttributeDepth];
+int attributeTop;
+
+// The accumulation buffer: per channel, the sum of the bytes accumulated since the clear, at
+// accumulationWeight (set by the first accumulation). 16 bits hold 257 accumulations of 255.
+alignas(64) std::uint16_t sums[4 * ScreenPixels];
+bool weighted;
+GLfloat accumulationWeight;
+
+// The edge band. inBand marks its pixels (rows bottom first). While it is in force their
+// colours live packed in bandColour, row after row, so that the band pixels of one row between
+// two columns are a single run: bandIndex gives, for each row and each column (and one past the
+// last), the position in bandColour of the first band pixel from there on, and bandPixels takes
+// a position back to its pixel. bandSums holds what accumulations have added there since the
+// sums were last settled, and pendingAccumulations counts them for the pixels outside the band.
+std::uint8_t inBand[ScreenPixels];
+alignas(64) std::uint32_t bandIndex[(ScreenWidth + 1) * ScreenHeight];
+alignas(64) std::uint32_t bandPixels[ScreenPixels];
+alignas(64) std::uint32_t bandColour[ScreenPixels];
+alignas(64) std::uint16_t bandSums[4 * ScreenPixels];
+std::uint8_t* const bandBytes = reinterpret_cast<std::uint8_t*>(bandColour);
+int bandSize, pendingAccumulations;
+bool bandOnly, marking;
+long long markReach;  // in 1/256 pixel
 
 GLenum primitive;
 int vertexCount;
@@ -99,9 +146,93 @@ void MultiplyCurrent(const GLfloat* m)
     std::memcpy(c, product, sizeof product);
 }
 
-long long FloorDivide(long long a, long long b)  // b > 0
+// floor(a / b) for b > 0 and |a| < 2^53: the quotient of the doubles (each exact) cut to a
+// whole number, which can be one off, then set right exactly. Far cheaper than a 64-bit
+// integer division, here and in WebAssembly.
+long long FloorDivide(long long a, long long b)
 {
-    return a >= 0 ? a / b : -((-a + b - 1) / b);
+    long long q = (long long)(double(a) / double(b));
+    while (q * b > a) --q;
+    while ((q + 1) * b <= a) ++q;
+    return q;
+}
+
+// The pixels that clears, triangles and accumulations may touch: the window, or the part of it
+// in the scissor box; as [x0, x1) x [y0, y1), rows bottom first.
+struct Box {
+    int x0, y0, x1, y1;
+};
+Box Drawable()
+{
+    if (!scissoring) return {0, 0, ScreenWidth, ScreenHeight};
+    const GLint* b = scissorBox;
+    return {std::clamp(b[0], 0, ScreenWidth), std::clamp(b[1], 0, ScreenHeight),
+            std::clamp(b[0] + b[2], 0, ScreenWidth), std::clamp(b[1] + b[3], 0, ScreenHeight)};
+}
+
+// Where the columns first..last of a row (bottom first) are kept, as one run of words: in the
+// colour buffer, or, while the band is in force, the run of the band's pixels among them.
+struct Run {
+    std::uint32_t* words;
+    std::size_t count;
+};
+Run RowRun(int row, long long first, long long last)
+{
+    if (!bandOnly) return {colourBuffer + std::size_t(row) * ScreenWidth + first, std::size_t(last - first + 1)};
+    const std::uint32_t* index = bandIndex + std::size_t(row) * (ScreenWidth + 1);
+    return {bandColour + index[first], index[last + 1] - index[first]};
+}
+
+// The band's colours into the colour buffer, for what reads it whole, and back.
+void ScatterBand()
+{
+    if (bandOnly)
+        for (int i = 0; i < bandSize; ++i) colourBuffer[bandPixels[i]] = bandColour[i];
+}
+void GatherBand()
+{
+    if (bandOnly)
+        for (int i = 0; i < bandSize; ++i) bandColour[i] = colourBuffer[bandPixels[i]];
+}
+
+// Brings the sums up to date: the accumulations counted for the pixels outside the band, whose
+// colour has not changed since, and those of the band's pixels kept in bandSums.
+void Settle()
+{
+    if (pendingAccumulations == 0) return;
+    for (int p = 0; p < ScreenPixels; ++p)
+        if (!inBand[p])
+            for (int k = 0; k < 4; ++k) sums[4 * p + k] = std::uint16_t(sums[4 * p + k] + pendingAccumulations * colourBytes[4 * p + k]);
+    for (int i = 0; i < bandSize; ++i)
+        for (int k = 0; k < 4; ++k) sums[4 * bandPixels[i] + k] = std::uint16_t(sums[4 * bandPixels[i] + k] + bandSums[4 * i + k]);
+    std::fill_n(bandSums, 4 * bandSize, 0);
+    pendingAccumulations = 0;
+}
+
+// Marks every pixel whose centre lies within markReach of the edge from a to b (a square's
+// reach around each point of it, which holds the round one).
+void MarkEdge(Fixed a, Fixed b)
+{
+    if (a.y > b.y) std::swap(a, b);
+    const long long r = markReach;
+    const long long firstRow = std::max(0LL, -FloorDivide(-(a.y - r), SubPixel));
+    const long long lastRow = std::min<long long>(ScreenHeight - 1, FloorDivide(b.y + r, SubPixel));
+    for (long long row = firstRow; row <= lastRow; ++row) {
+        // The part of the edge within r of the row's centres, and the columns within r of it
+        // (one more 1/256 pixel either way for the rounding of the interpolation).
+        const long long py = row * SubPixel;
+        const long long y0 = std::max(a.y, py - r), y1 = std::min(b.y, py + r);
+        double x0 = double(a.x), x1 = double(b.x);
+        if (b.y != a.y) {
+            const double slope = double(b.x - a.x) / double(b.y - a.y);
+            x0 = double(a.x) + slope * double(y0 - a.y);
+            x1 = double(a.x) + slope * double(y1 - a.y);
+        }
+        const double low = std::min(x0, x1) - double(r + 1), high = std::max(x0, x1) + double(r + 1);
+        const long long first = std::max(0LL, (long long)std::ceil(low / SubPixel));
+        const long long last = std::min<long long>(ScreenWidth - 1, (long long)std::floor(high / SubPixel));
+        if (first <= last) std::memset(inBand + (ScreenHeight - 1 - row) * ScreenWidth + first, 1, std::size_t(last - first + 1));
+    }
 }
 
 // The viewport over the whole window with rows counted down, then the snap of the position
@@ -135,42 +266,70 @@ void Fill(Fixed v0, Fixed v1, Fixed v2)
         least[i] = dy[i] < 0 || (dy[i] == 0 && dx[i] < 0) ? 0 : 1;
     }
 
-    // The current colour as a word, or blended over each byte that can lie beneath it.
+    // The current colour as a word, or blended over each byte that can lie beneath it (kept
+    // while the colour and the blend function stay the same, as they do for a layer).
     std::uint32_t opaque;
     const std::uint8_t bytes[4] = {current[0], current[1], current[2], 255};
     std::memcpy(&opaque, bytes, 4);
-    std::uint8_t blended[3][256];
-    if (blending)
+    static std::uint8_t blended[3][256];
+    static std::uint8_t blendedColour[4];
+    static GLenum blendedFactors[2];
+    if (blending && (std::memcmp(blendedColour, current, 4) != 0 || blendedFactors[0] != sourceFactor ||
+                     blendedFactors[1] != destinationFactor)) {
         for (int beneath = 0; beneath < 256; ++beneath) {
             std::uint8_t pixel[4] = {std::uint8_t(beneath), std::uint8_t(beneath), std::uint8_t(beneath), 255};
             Blend(pixel, current);
             for (int k = 0; k < 3; ++k) blended[k][beneath] = pixel[k];
         }
+        std::memcpy(blendedColour, current, 4);
+        blendedFactors[0] = sourceFactor;
+        blendedFactors[1] = destinationFactor;
+    }
 
+    // Rows here count down from the top; the box's count up.
+    const Box box = Drawable();
     const long long yLow = std::min({v0.y, v1.y, v2.y}), yHigh = std::max({v0.y, v1.y, v2.y});
-    const int firstRow = int(std::max(0LL, -FloorDivide(-yLow, SubPixel)));
-    const int lastRow = int(std::min<long long>(ScreenHeight - 1, FloorDivide(yHigh, SubPixel)));
+    const int firstRow = int(std::max<long long>(ScreenHeight - box.y1, -FloorDivide(-yLow, SubPixel)));
+    const int lastRow = int(std::min<long long>(ScreenHeight - 1 - box.y0, FloorDivide(yHigh, SubPixel)));
+
+    // E at column X of a row is k - dy x 256 X, and must be at least least[i]: with
+    // s = |dy| x 256, the columns up to floor(k / s) where dy > 0, from -floor(k / s) where
+    // dy < 0. From one row to the next k grows by dx x 256, so floor(k / s) is stepped
+    // exactly with its remainder instead of divided anew.
+    long long k[3], s[3], quotient[3], remainder[3], stepQuotient[3], stepRemainder[3];
+    for (int i = 0; i < 3; ++i) {
+        k[i] = dy[i] * v[i].x - dx[i] * (v[i].y - static_cast<long long>(firstRow) * SubPixel) - least[i];
+        s[i] = std::abs(dy[i]) * SubPixel;
+        if (s[i] == 0) continue;
+        quotient[i] = FloorDivide(k[i], s[i]);
+        remainder[i] = k[i] - quotient[i] * s[i];
+        stepQuotient[i] = FloorDivide(dx[i] * SubPixel, s[i]);
+        stepRemainder[i] = dx[i] * SubPixel - stepQuotient[i] * s[i];
+    }
     for (int row = firstRow; row <= lastRow; ++row) {
-        const long long py = static_cast<long long>(row) * SubPixel;
-        long long left = 0, right = ScreenWidth - 1;
-        for (int i = 0; i < 3 && left <= right; ++i) {
-            // E at column X is k - dy x 256 X, and must be at least least[i].
-            const long long k = dy[i] * v[i].x - dx[i] * (v[i].y - py) - least[i];
-            const long long step = dy[i] * SubPixel;
-            if (step == 0) {
-                if (k < 0) left = right + 1;
-            } else if (step > 0) {
-                right = std::min(right, FloorDivide(k, step));
-            } else {
-                left = std::max(left, -FloorDivide(k, -step));
+        long long left = box.x0, right = box.x1 - 1;
+        for (int i = 0; i < 3; ++i) {
+            if (s[i] == 0) {
+                if (k[i] < 0) left = right + 1;
+                k[i] += dx[i] * SubPixel;
+                continue;
+            }
+            if (dy[i] > 0) right = std::min(right, quotient[i]);
+            else left = std::max(left, -quotient[i]);
+            quotient[i] += stepQuotient[i];
+            remainder[i] += stepRemainder[i];
+            if (remainder[i] >= s[i]) {
+                remainder[i] -= s[i];
+                ++quotient[i];
             }
         }
-        const std::size_t first = std::size_t(ScreenHeight - 1 - row) * ScreenWidth + std::size_t(left);
+        if (left > right) continue;
+        const Run run = RowRun(ScreenHeight - 1 - row, left, right);
         if (!blending) {
-            std::fill_n(colourBuffer + first, right - left + 1, opaque);
+            std::fill_n(run.words, run.count, opaque);
         } else {
-            std::uint8_t* pixel = colourBytes + 4 * first;
-            for (long long x = left; x <= right; ++x, pixel += 4)
+            std::uint8_t* pixel = reinterpret_cast<std::uint8_t*>(run.words);
+            for (std::size_t i = 0; i < run.count; ++i, pixel += 4)
                 for (int k = 0; k < 3; ++k) pixel[k] = blended[k][pixel[k]];
         }
     }
@@ -193,6 +352,11 @@ GLfloat Inside(Clip c, int plane)
 // then filled as a fan from its first vertex. A triangle wholly outside one plane is dropped.
 void Triangle(Clip a, Clip b, Clip c)
 {
+    if (marking) {
+        const Fixed corners[3] = {Snap(a), Snap(b), Snap(c)};
+        for (int i = 0; i < 3; ++i) MarkEdge(corners[i], corners[(i + 1) % 3]);
+        return;
+    }
     unsigned outside[3] = {}, any = 0, all = ~0u;
     const Clip corners[3] = {a, b, c};
     for (int i = 0; i < 3; ++i) {
@@ -241,7 +405,51 @@ void Triangle(Clip a, Clip b, Clip c)
 
 }  // namespace
 
-const std::uint8_t* SoftGlPixels() { return colourBytes; }
+const std::uint8_t* SoftGlPixels()
+{
+    ScatterBand();
+    return colourBytes;
+}
+
+int SoftGlLimitToEdgeBand(void (*draw)(), float reach)
+{
+    SoftGlDrawEverywhere();
+    std::memset(inBand, 0, sizeof inBand);
+    // The reach, and 1/16 pixel more for the snap to 1/256 pixel and the single-precision
+    // roundings of the vertices, which move an edge by far less.
+    markReach = (long long)std::ceil(reach * SubPixel) + SubPixel / 16;
+    marking = true;
+    draw();
+    marking = false;
+
+    std::uint32_t size = 0;
+    for (int row = 0; row < ScreenHeight; ++row) {
+        std::uint32_t* index = bandIndex + std::size_t(row) * (ScreenWidth + 1);
+        for (int x = 0; x < ScreenWidth; ++x) {
+            index[x] = size;
+            if (inBand[row * ScreenWidth + x]) bandPixels[size++] = std::uint32_t(row * ScreenWidth + x);
+        }
+        index[ScreenWidth] = size;
+    }
+    bandSize = int(size);
+    std::fill_n(bandSums, 4 * bandSize, 0);
+    bandOnly = true;
+    GatherBand();
+    return bandSize;
+}
+
+void SoftGlDrawEverywhere()
+{
+    Settle();
+    ScatterBand();
+    bandOnly = false;
+}
+
+int SoftGlDrawLaterPassesNearEdges()
+{
+    const float pixelsPerUnit = std::max(float(ScreenWidth) / DesignWidth, float(ScreenHeight) / DesignHeight);
+    return SoftGlLimitToEdgeBand(DrawPicture, LargestPassShift * pixelsPerUnit);
+}
 
 extern "C" {
 
@@ -321,20 +529,89 @@ void glClearColor(GLfloat r, GLfloat g, GLfloat b, GLfloat)
 
 void glClear(GLbitfield mask)
 {
-    if (!(mask & GL_COLOR_BUFFER_BIT)) return;
-    std::uint32_t word;
-    std::memcpy(&word, clearColour, 4);
-    std::fill_n(colourBuffer, ScreenPixels, word);
+    if (marking) return;
+    const Box box = Drawable();
+    if (mask & GL_COLOR_BUFFER_BIT) {
+        std::uint32_t word;
+        std::memcpy(&word, clearColour, 4);
+        for (int row = box.y0; row < box.y1 && box.x0 < box.x1; ++row) {
+            const Run run = RowRun(row, box.x0, box.x1 - 1);
+            std::fill_n(run.words, run.count, word);
+        }
+    }
+    if (mask & GL_ACCUM_BUFFER_BIT) {
+        // To zero, the only value the render clears it to; a new weight may follow.
+        if (scissoring) {
+            Settle();
+        } else {
+            std::fill_n(bandSums, 4 * bandSize, 0);
+            pendingAccumulations = 0;
+        }
+        for (int row = box.y0; row < box.y1; ++row)
+            std::fill_n(sums + 4 * (std::size_t(row) * ScreenWidth + box.x0), 4 * (box.x1 - box.x0), 0);
+        weighted = false;
+    }
 }
 
 void glEnable(GLenum capability)
 {
     if (capability == GL_BLEND) blending = true;
+    if (capability == GL_SCISSOR_TEST) scissoring = true;
 }
 
 void glDisable(GLenum capability)
 {
     if (capability == GL_BLEND) blending = false;
+    if (capability == GL_SCISSOR_TEST) scissoring = false;
+}
+
+void glScissor(GLint x, GLint y, GLsizei width, GLsizei height)
+{
+    const GLint box[4] = {x, y, width, height};
+    std::memcpy(scissorBox, box, sizeof box);
+}
+
+// GL_ACCUM adds value x the colour buffer, GL_RETURN writes value x the sums back to it. Only
+// one weight is kept between clears: an accumulation at another one is refused with
+// GL_INVALID_OPERATION, as are the other operations, which the render does not use.
+void glAccum(GLenum operation, GLfloat value)
+{
+    const Box box = Drawable();
+    if (operation == GL_ACCUM) {
+        if (weighted && value != accumulationWeight) {
+            error = GL_INVALID_OPERATION;
+            return;
+        }
+        weighted = true;
+        accumulationWeight = value;
+        if (bandOnly && !scissoring) {
+            // Outside the band the colour has not changed since the last pass: counted, added
+            // when the sums are next needed.
+            ++pendingAccumulations;
+            for (int i = 0; i < 4 * bandSize; ++i) bandSums[i] = std::uint16_t(bandSums[i] + bandBytes[i]);
+            return;
+        }
+        Settle();
+        ScatterBand();
+        for (int row = box.y0; row < box.y1; ++row)
+            for (std::size_t i = 4 * (std::size_t(row) * ScreenWidth + box.x0); i < 4 * (std::size_t(row) * ScreenWidth + box.x1); ++i)
+                sums[i] = std::uint16_t(sums[i] + colourBytes[i]);
+    } else if (operation == GL_RETURN) {
+        Settle();
+        ScatterBand();
+        // A sum is a whole number below 65536, so a table of the byte each one returns serves
+        // the whole buffer.
+        static std::uint8_t returned[65536];
+        for (unsigned sum = 0; sum < 65536; ++sum) returned[sum] = ReturnedByte(sum, accumulationWeight * value);
+        for (int row = box.y0; row < box.y1; ++row)
+            for (std::size_t i = 4 * (std::size_t(row) * ScreenWidth + box.x0); i < 4 * (std::size_t(row) * ScreenWidth + box.x1); i += 4) {
+                for (int k = 0; k < 3; ++k) colourBytes[i + k] = returned[sums[i + k]];
+                colourBytes[i + 3] = 255;
+            }
+        GatherBand();
+    } else {
+        error = GL_INVALID_OPERATION;
+    }
 }
 
 void glBlendFunc(GLenum source, GLenum destination)
@@ -346,30 +623,70 @@ void glBlendFunc(GLenum source, GLenum destination)
 // RGBA bytes, tightly packed, at the window's origin (the raster position is never moved).
 void glDrawPixels(GLsizei width, GLsizei height, GLenum, GLenum, const void* pixels)
 {
+    Settle();
+    ScatterBand();
     const auto* source = static_cast<const std::uint8_t*>(pixels);
     const std::size_t w = std::min(width, ScreenWidth), h = std::min(height, ScreenHeight);
     for (std::size_t y = 0; y < h; ++y)
         for (std::size_t x = 0; x < w; ++x) Blend(colourBytes + 4 * (y * ScreenWidth + x), source + 4 * (y * width + x));
+    GatherBand();
 }
 
 void glReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum, GLenum, void* pixels)
 {
+    ScatterBand();
     auto* out = static_cast<std::uint8_t*>(pixels);
     const std::size_t w = std::clamp(width, 0, ScreenWidth - x), h = std::clamp(height, 0, ScreenHeight - y);
     for (std::size_t row = 0; row < h; ++row)
         std::memcpy(out + 4 * row * width, colourBytes + 4 * ((y + row) * ScreenWidth + x), 4 * w);
 }
 
-// Asked only for the accumulation buffer's bits: there is none, and the render then averages
-// its passes on the CPU.
-void glGetIntegerv(GLenum, GLint* value) { *value = 0; }
+// Asked for the bits of the buffers: 8 a colour channel, no alpha, and 16 an accumulation
+// channel (exact sums of up to 257 bytes).
+void glGetIntegerv(GLenum name, GLint* value)
+{
+    switch (name) {
+    case GL_RED_BITS: case GL_GREEN_BITS: case GL_BLUE_BITS: *value = 8; break;
+    case GL_ACCUM_RED_BITS: case GL_ACCUM_GREEN_BITS: case GL_ACCUM_BLUE_BITS: case GL_ACCUM_ALPHA_BITS: *value = 16; break;
+    default: *value = 0;
+    }
+}
 
-GLenum glGetError() { return GL_NO_ERROR; }
-void glAccum(GLenum, GLfloat) {}
+GLenum glGetError()
+{
+    const GLenum last = error;
+    error = GL_NO_ERROR;
+    return last;
+}
+
+// The colour group (blending, its factors, the clear colour) and the scissor group.
+void glPushAttrib(GLbitfield mask)
+{
+    if (attributeTop == AttributeDepth) return;
+    Attributes& a = attributeStack[attributeTop++];
+    a = {mask, blending, scissoring, sourceFactor, destinationFactor, {}, {}};
+    std::memcpy(a.clearColour, clearColour, sizeof clearColour);
+    std::memcpy(a.scissorBox, scissorBox, sizeof scissorBox);
+}
+
+void glPopAttrib()
+{
+    if (attributeTop == 0) return;
+    const Attributes& a = attributeStack[--attributeTop];
+    if (a.mask & GL_COLOR_BUFFER_BIT) {
+        blending = a.blending;
+        sourceFactor = a.sourceFactor;
+        destinationFactor = a.destinationFactor;
+        std::memcpy(clearColour, a.clearColour, sizeof clearColour);
+    }
+    if (a.mask & GL_SCISSOR_BIT) {
+        scissoring = a.scissoring;
+        std::memcpy(scissorBox, a.scissorBox, sizeof scissorBox);
+    }
+}
+
+// The accumulation buffer clears to zero, the only value the render asks for.
 void glClearAccum(GLfloat, GLfloat, GLfloat, GLfloat) {}
-void glPushAttrib(GLbitfield) {}
-void glPopAttrib() {}
-void glScissor(GLint, GLint, GLsizei, GLsizei) {}
 // The canvas is always ScreenWidth x ScreenHeight, so the frame is never zoomed or moved here.
 void glViewport(GLint, GLint, GLsizei, GLsizei) {}
 void glPixelZoom(GLfloat, GLfloat) {}

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+constexpr int DesignWidth = 1920, DesignHeight = 1080;
+
 struct Vertex {
     std::int16_t x, y;
 };

@@ -18,6 +18,7 @@
 #include <cstring>
 
 #include "core/buffers.h"
+#include "core/numerics.h"
 #include "render/render.h"
 
 alignas(64) static std::uint16_t passSums[4 * ScreenPixels];
@@ -116,9 +117,6 @@ void AddPassToSums()
 
 void ReturnSums()
 {
-    for (int i = 0; i < 4 * ScreenPixels; ++i) {
-        const double average = passSums[i] * double(PassWeight);  // in bytes: 255 x [0, 1]
-        renderImage[i] = std::uint8_t(average >= 255 ? 255 : std::lround(average));
-    }
+    for (int i = 0; i < 4 * ScreenPixels; ++i) renderImage[i] = ReturnedByte(passSums[i], PassWeight);
     glDrawPixels(ScreenWidth, ScreenHeight, GL_RGBA, GL_UNSIGNED_BYTE, renderImage);
 }

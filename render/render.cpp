@@ -7,6 +7,7 @@
 #include "core/buffers.h"
 #include "core/numerics.h"
 #include "core/stages.h"
+#include "picture/picture.h"
 #include "render/render.h"
 
 int framebufferWidth, framebufferHeight;
@@ -33,7 +34,7 @@ void RenderStill()
     // Design space (1920 x 1080, y down) onto the whole window in either build. The matrix
     // mode is never changed, so this lands on the model-view matrix and the shifts
     // multiply after it, moving vertices in design units.
-    glOrtho(0, 1920, 1080, 0, 1, -1);
+    glOrtho(0, DesignWidth, DesignHeight, 0, 1, -1);
     // The passes fill ScreenWidth x ScreenHeight pixels, whatever the framebuffer's size.
     glViewport(0, 0, ScreenWidth, ScreenHeight);
 

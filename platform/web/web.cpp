@@ -4,10 +4,11 @@
 // pixels and loads this program for the resolution it asks for. The picture is drawn by the
 // CPU's OpenGL (gl/soft_gl.cpp), to the same pixels as the Linux programs, and shown through
 // WebGL.
-// Implemented: the render yielding to the browser after every pass, with progress; the frame
-// shown once, and again when a lost context is restored (also where it was lost during the
-// render); ?stage=grain|vignette|render|composite
-// showing that buffer instead of the frame; one sentence where WebGL is missing.
+// Implemented: the render, its passes after the first drawn only near the picture's edges,
+// yielding to the browser about every 30 ms, with progress; the frame shown once, and again
+// when a lost context is restored (also where it was lost during the render);
+// ?stage=grain|vignette|render|composite showing that buffer instead of the frame; one
+// sentence where WebGL is missing.
 // Not handled here: display modes (the page scales the canvas and the browser goes full
 // screen), and keys (the page's script takes F and clicks for full screen).
 
@@ -21,9 +22,18 @@
 #include "render/render.h"
 
 static const std::uint8_t* shown;  // the frame, or the stage the page asks for
+static double lastYield;          // when the render last gave the browser its turn, in ms
 
-static void ShowProgress(int pass)
+// After each pass. The first is drawn whole; the others only near the picture's edges, where
+// a pass's shift can change a pixel. About every 30 ms the browser gets its turn, to stay
+// responsive and show the progress: a turn after every pass would cost a timer's minimum
+// delay of some milliseconds each time, more than most passes take.
+static void AfterPass(int pass)
 {
+    if (pass == 0) SoftGlDrawLaterPassesNearEdges();
+    const double now = emscripten_get_now();
+    if (now - lastYield < 30) return;
+    lastYield = now;
     EM_ASM({ vellumProgress($0, $1); }, pass + 1, Passes);
     emscripten_sleep(0);
 }
@@ -71,8 +81,10 @@ int main()
     emscripten_set_webglcontextrestored_callback("#picture", nullptr, false, Restored);
     StartWebGl();
 
-    renderPassDone = ShowProgress;
+    renderPassDone = AfterPass;
+    lastYield = emscripten_get_now();
     RenderStill();
+    SoftGlDrawEverywhere();
     PresentFrame();
     shown = stage >= 0 ? StageBuffer(stage) : SoftGlPixels();
     // With the context lost (the page asks the browser to restore it), Restored shows it.
