@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The browser page (`make web` builds it into build-web/) in a real, headless Chromium, in one
 # session at 1280 x 720: the grain, the mask, the render and the frame on the canvas are the
-# pinned bits of the Linux programs, the composite is exactly the soft light of the page's
+# pinned bits of the Linux programs, with the SIMD module and again with the plain one, the composite is exactly the soft light of the page's
 # render under its mask, the render is the native CPU-averaged one pixel for pixel, and nothing
 # is reported on the console. A second, bare session checks that a browser without WebGL is
 # told so. Exits 77 (skipped) where the page is not built or Chromium is missing.
@@ -55,6 +55,24 @@ if [[ $native == exact* ]]; then
 else
     echo "the native render: $native"
 fi
+grep -q 'GET /vellum-720-simd.wasm' "$work/server.log" || fail "the page did not take the SIMD module"
+
+# The plain module, which browsers without SIMD take: served in place of the SIMD one, the
+# same stages must come out.
+mkdir "$work/site/plain"
+ln -s "$web"/* "$work/site/plain/"
+ln -sf "$web/vellum-720.js" "$work/site/plain/vellum-720-simd.js"
+cp "$work/site/check.html" "$work/site/plain/check.html"
+chrome 5 --disable-gpu --use-angle=swiftshader --enable-unsafe-swiftshader --virtual-time-budget=600000 \
+    --dump-dom "http://127.0.0.1:$port/plain/check.html?size=720&only=stages" 2>/dev/null >"$work/plain.html"
+plain=$(sed -n '/<pre id="report">/,/<\/pre>/p' "$work/plain.html")
+for stage in grain vignette render composite frame; do
+    grep -q "$(sed -n "s/  $stage-720\$//p" "$pins")  $stage-720" <<<"$plain" ||
+        fail "the plain module's $stage is not the pinned one"
+done
+grep -q 'GET /plain/vellum-720.wasm' "$work/server.log" || fail "the plain module was not loaded"
+echo "the plain module: the pinned grain, vignette, render, composite and frame"
+
 frame=$(sed -n "s/  frame-720\$//p" "$pins")
 grep -q "^lost context: waited, frame $frame" <<<"$report" || fail "a context lost during the render"
 grep -q '^canvas: 1920 x 1080 in a 1920 x 1080 frame; F asked for full screen 1 times' <<<"$report" ||

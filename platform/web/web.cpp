@@ -5,8 +5,8 @@
 // CPU's OpenGL (gl/soft_gl.cpp), to the same pixels as the Linux programs, and shown through
 // WebGL.
 // Implemented: the render, its passes after the first drawn only near the picture's edges,
-// yielding to the browser about every 30 ms, with progress; the frame shown once, and again
-// when a lost context is restored (also where it was lost during the render);
+// yielding to the browser every 50 ms or 32 passes, with progress; the frame shown once, and
+// again when a lost context is restored (also where it was lost during the render);
 // ?stage=grain|vignette|render|composite showing that buffer instead of the frame; one
 // sentence where WebGL is missing.
 // Not handled here: display modes (the page scales the canvas and the browser goes full
@@ -23,24 +23,24 @@
 
 static const std::uint8_t* shown;  // the frame, or the stage the page asks for
 static double lastYield;          // when the render last gave the browser its turn, in ms
+static int passesSinceYield;
 
 // After each pass. The first is drawn whole; the others only near the picture's edges, where
-// a pass's shift can change a pixel. About every 30 ms the browser gets its turn, to stay
-// responsive and show the progress: a turn after every pass would cost a timer's minimum
-// delay of some milliseconds each time, more than most passes take.
+// a pass's shift can change a pixel. The browser gets its turn, to stay responsive and show
+// the progress, every 50 ms or 32 passes, whichever comes first (a browser whose clock stands
+// still while scripts run, as a headless one's can, still gets it), and after the last pass:
+// each turn costs a timer's minimum delay of a few milliseconds, more than a pass takes.
 static void AfterPass(int pass)
 {
     if (pass == 0) SoftGlDrawLaterPassesNearEdges();
     const double now = emscripten_get_now();
-    if (now - lastYield < 30) return;
+    if (now - lastYield < 50 && ++passesSinceYield < 32 && pass + 1 < Passes) return;
     lastYield = now;
+    passesSinceYield = 0;
     EM_ASM({ vellumProgress($0, $1); }, pass + 1, Passes);
     emscripten_sleep(0);
 }
 
-// The buffers in memory are intact after a lost context; only WebGL's objects are remade, and
-// the picture, if the render is done, is shown (for the first time where the context was lost
-// during the render).
 static EM_BOOL Restored(int, const void*, void*)
 {
     StartWebGl();
