@@ -158,7 +158,7 @@ using Lanes = std::uint16_t __attribute__((vector_size(16)));
 using LaneBytes = std::uint8_t __attribute__((vector_size(8)));
 
 // Blended() on eight channels: the eight bytes at d.
-void BlendLanes(std::uint8_t* d, Lanes add, Lanes factor)
+[[maybe_unused]] void BlendLanes(std::uint8_t* d, Lanes add, Lanes factor)
 {
     LaneBytes in;
     std::memcpy(&in, d, 8);
