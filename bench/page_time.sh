@@ -4,7 +4,8 @@
 # For each size, RUNS interleaved rounds each start one browser session per page, and one on
 # a blank page, and time it from the browser's start until the page has shown its frame (the
 # timing page then asks the server for done?...). Real timers throughout: no virtual time.
-# Prints the median of each, less the blank session's median: the page's own time.
+# Prints the median of each, less the blank session's median: the page's own time; and the
+# median time from the frame's creation to the shown frame, as the timing page measured it.
 set -u
 runs=$1
 shift
@@ -41,7 +42,7 @@ session() {
     wait $browser 2>/dev/null
     sleep 0.5
     rm -rf "$profile" 2>/dev/null
-    echo "$end - $start" | bc
+    echo "$(echo "$end - $start" | bc) $(grep 'GET /done' "$work/server.log" | tail -1 | sed 's/.*after=\([0-9]*\).*/\1/')"
 }
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
@@ -52,8 +53,10 @@ for size in 720 1080; do
         session "" >>"$work/blank"
         for name in "${names[@]}"; do session "page=$name&size=$size" >>"$work/$name"; done
     done
-    blank=$(median <"$work/blank")
+    blank=$(cut -d' ' -f1 "$work/blank" | median)
     for name in "${names[@]}"; do
-        printf '%s %s: %.2f s (blank session %.2f s)\n' "$size" "$name" "$(echo "$(median <"$work/$name") - $blank" | bc)" "$blank"
+        printf '%s %s: %.2f s (blank session %.2f s); in the page %.2f s\n' "$size" "$name" \
+            "$(echo "$(cut -d' ' -f1 "$work/$name" | median) - $blank" | bc)" "$blank" \
+            "$(echo "$(cut -d' ' -f2 "$work/$name" | median) / 1000" | bc -l)"
     done
 done

@@ -28,6 +28,7 @@
 #include "gl/soft_gl.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -77,14 +78,16 @@ alignas(64) std::uint16_t sums[4 * ScreenPixels];
 bool weighted;
 GLfloat accumulationWeight;
 
-// The edge band. inBand marks its pixels (rows bottom first). While it is in force their
-// colours live packed in bandColour, row after row, so that the band pixels of one row between
-// two columns are a single run: bandIndex gives, for each row and each column (and one past the
-// last), the position in bandColour of the first band pixel from there on, and bandPixels takes
-// a position back to its pixel. bandSums holds what accumulations have added there since the
-// sums were last settled, and pendingAccumulations counts them for the pixels outside the band.
-std::uint8_t inBand[ScreenPixels];
-alignas(64) std::uint32_t bandIndex[(ScreenWidth + 1) * ScreenHeight];
+// The edge band. bandBits holds a bit for each of its pixels: bit x % 64 of word x / 64 of the
+// pixel's row (rows bottom first, with a spare word at the end of each). While it is in force
+// their colours live packed in bandColour, row after row, so that the band pixels of one row
+// between two columns are a single run: a pixel's position there is bandBefore's entry for
+// its word plus the band pixels before it in that word, and bandPixels takes a position back
+// to its pixel. bandSums holds what accumulations have added there since the sums were last
+// settled, and pendingAccumulations counts them for the pixels outside the band.
+constexpr int BandWords = ScreenWidth / 64 + 1;
+alignas(64) std::uint64_t bandBits[ScreenHeight][BandWords];
+std::uint32_t bandBefore[ScreenHeight][BandWords];
 alignas(64) std::uint32_t bandPixels[ScreenPixels];
 alignas(64) std::uint32_t bandColour[ScreenPixels];
 alignas(64) std::uint16_t bandSums[4 * ScreenPixels];
@@ -252,11 +255,18 @@ struct Run {
     std::uint32_t* words;
     std::size_t count;
 };
+std::uint32_t BandPosition(int row, long long x)
+{
+    const std::uint64_t before = (std::uint64_t(1) << (x & 63)) - 1;
+    return bandBefore[row][x >> 6] + std::uint32_t(std::popcount(bandBits[row][x >> 6] & before));
+}
+bool InBand(int row, int x) { return bandBits[row][x >> 6] >> (x & 63) & 1; }
+
 Run RowRun(int row, long long first, long long last)
 {
     if (!bandOnly) return {colourBuffer + std::size_t(row) * ScreenWidth + first, std::size_t(last - first + 1)};
-    const std::uint32_t* index = bandIndex + std::size_t(row) * (ScreenWidth + 1);
-    return {bandColour + index[first], index[last + 1] - index[first]};
+    const std::uint32_t from = BandPosition(row, first);
+    return {bandColour + from, BandPosition(row, last + 1) - from};
 }
 
 // The band's colours into the colour buffer, for what reads it whole, and back.
@@ -277,7 +287,7 @@ void Settle()
 {
     if (pendingAccumulations == 0) return;
     for (int p = 0; p < ScreenPixels; ++p)
-        if (!inBand[p])
+        if (!InBand(p / ScreenWidth, p % ScreenWidth))
             for (int k = 0; k < 4; ++k) sums[4 * p + k] = std::uint16_t(sums[4 * p + k] + pendingAccumulations * colourBytes[4 * p + k]);
     for (int i = 0; i < bandSize; ++i)
         for (int k = 0; k < 4; ++k) sums[4 * bandPixels[i] + k] = std::uint16_t(sums[4 * bandPixels[i] + k] + bandSums[4 * i + k]);
@@ -307,7 +317,7 @@ void MarkEdge(Fixed a, Fixed b)
         const double low = std::min(x0, x1) - double(r + 1), high = std::max(x0, x1) + double(r + 1);
         const long long first = std::max(0LL, (long long)std::ceil(low / SubPixel));
         const long long last = std::min<long long>(ScreenWidth - 1, (long long)std::floor(high / SubPixel));
-        if (first <= last) std::memset(inBand + (ScreenHeight - 1 - row) * ScreenWidth + first, 1, std::size_t(last - first + 1));
+        for (long long x = first; x <= last; ++x) bandBits[ScreenHeight - 1 - row][x >> 6] |= std::uint64_t(1) << (x & 63);
     }
 }
 
@@ -371,12 +381,10 @@ void Fill(Fixed v0, Fixed v1, Fixed v2)
         long long Next()
         {
             const long long now = quotient;
-            quotient += stepQuotient;
             remainder += stepRemainder;
-            if (remainder >= s) {
-                remainder -= s;
-                ++quotient;
-            }
+            const long long carry = remainder >= s;
+            remainder -= carry * s;
+            quotient += stepQuotient + carry;
             return now;
         }
     } rights[2], lefts[2];
@@ -483,7 +491,7 @@ const std::uint8_t* SoftGlPixels()
 int SoftGlLimitToEdgeBand(void (*draw)(), float reach)
 {
     SoftGlDrawEverywhere();
-    std::memset(inBand, 0, sizeof inBand);
+    std::memset(bandBits, 0, sizeof bandBits);
     // The reach, and 1/16 pixel more for the snap to 1/256 pixel and the single-precision
     // roundings of the vertices, which move an edge by far less.
     markReach = (long long)std::ceil(reach * SubPixel) + SubPixel / 16;
@@ -492,14 +500,12 @@ int SoftGlLimitToEdgeBand(void (*draw)(), float reach)
     marking = false;
 
     std::uint32_t size = 0;
-    for (int row = 0; row < ScreenHeight; ++row) {
-        std::uint32_t* index = bandIndex + std::size_t(row) * (ScreenWidth + 1);
-        for (int x = 0; x < ScreenWidth; ++x) {
-            index[x] = size;
-            if (inBand[row * ScreenWidth + x]) bandPixels[size++] = std::uint32_t(row * ScreenWidth + x);
+    for (int row = 0; row < ScreenHeight; ++row)
+        for (int word = 0; word < BandWords; ++word) {
+            bandBefore[row][word] = size;
+            for (std::uint64_t bits = bandBits[row][word]; bits; bits &= bits - 1)
+                bandPixels[size++] = std::uint32_t(row * ScreenWidth + 64 * word + std::countr_zero(bits));
         }
-        index[ScreenWidth] = size;
-    }
     bandSize = int(size);
     std::fill_n(bandSums, 4 * bandSize, 0);
     bandOnly = true;
@@ -701,16 +707,23 @@ void glDrawPixels(GLsizei width, GLsizei height, GLenum, GLenum, const void* pix
             std::size_t x = 0;
             std::uint8_t* d = colourBytes + 4 * y * ScreenWidth;
             const std::uint8_t* s = source + 4 * y * width;
-            // The screen blend's terms are each channel's own, so it runs eight channels at a
-            // time where it can; on the alpha channel (255) it gives 255.
+            // Two pixels at a time where the processor has vectors: the screen blend's terms
+            // are each channel's own (and give 255 on the alpha channel, 255 beneath), those of
+            // source alpha over come from the pixel's alpha (and the alpha channel is set).
             if constexpr (Vectors)
-                if (CurrentBlend() == BlendKind::Screen)
-                    for (; x + 2 <= w; x += 2) {
-                        LaneBytes in;
-                        std::memcpy(&in, s + 4 * x, 8);
-                        const Lanes add = __builtin_convertvector(in, Lanes);
-                        BlendLanes(d + 4 * x, add, 255 - add);
+                for (; x + 2 <= w && CurrentBlend() != BlendKind::Copy; x += 2) {
+                    LaneBytes in;
+                    std::memcpy(&in, s + 4 * x, 8);
+                    const Lanes source = __builtin_convertvector(in, Lanes);
+                    if (CurrentBlend() == BlendKind::Screen) {
+                        BlendLanes(d + 4 * x, source, 255 - source);
+                    } else {
+                        const Lanes alpha = __builtin_shufflevector(source, source, 3, 3, 3, 3, 7, 7, 7, 7);
+                        const Lanes t = source * alpha;
+                        BlendLanes(d + 4 * x, (t + (t >> 8) + 128) >> 8, 255 - alpha);
+                        d[4 * x + 3] = d[4 * x + 7] = 255;
                     }
+                }
             for (; x < w; ++x) blend(d + 4 * x, s + 4 * x);
         }
     };
