@@ -72,6 +72,9 @@ int main()
     attributes.stencil = false;
     attributes.preserveDrawingBuffer = true;
     attributes.majorVersion = 1;
+    // Only WebGL 1's own calls are used: asking for every extension up front would cost the
+    // browser a round trip to its GPU process for each.
+    attributes.enableExtensionsByDefault = false;
     const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = emscripten_webgl_create_context("#picture", &attributes);
     if (context <= 0) {
         EM_ASM({ vellumFailed(); });
