@@ -188,7 +188,7 @@ void BlendRun(std::uint8_t* bytes, std::size_t pixels)
     std::size_t i = 0;
     if constexpr (Vectors) {
         // Two pixels at a time.
-        Lanes addLanes, factorLanes;
+        Lanes addLanes = {}, factorLanes = {};
         for (int j = 0; j < 8; ++j) {
             addLanes[j] = add[j % 4];
             factorLanes[j] = factor[j % 4];
