@@ -21,6 +21,13 @@
 #include "platform/web/web_gl.h"
 #include "render/render.h"
 
+// The page's functions (index.html), called by name, so that the script that loads either
+// module is the same.
+EM_JS(int, PageStage, (), { return vellumStage(); });
+EM_JS(void, PageProgress, (int pass, int passes), { vellumProgress(pass, passes); });
+EM_JS(void, PageDone, (), { vellumDone(); });
+EM_JS(void, PageFailed, (), { vellumFailed(); });
+
 static const std::uint8_t* shown;  // the frame, or the stage the page asks for
 static double lastYield;          // when the render last gave the browser its turn, in ms
 static int passesSinceYield;
@@ -37,7 +44,7 @@ static void AfterPass(int pass)
     if (now - lastYield < 50 && ++passesSinceYield < 32 && pass + 1 < Passes) return;
     lastYield = now;
     passesSinceYield = 0;
-    EM_ASM({ vellumProgress($0, $1); }, pass + 1, Passes);
+    PageProgress(pass + 1, Passes);
     emscripten_sleep(0);
 }
 
@@ -46,7 +53,7 @@ static EM_BOOL Restored(int, const void*, void*)
     StartWebGl();
     if (shown) {
         ShowOnCanvas(shown);
-        EM_ASM({ vellumDone(); });
+        PageDone();
     }
     return true;
 }
@@ -60,7 +67,7 @@ static const std::uint8_t* StageBuffer(int stage)
 
 int main()
 {
-    const int stage = EM_ASM_INT({ return vellumStage(); });
+    const int stage = PageStage();
 
     EmscriptenWebGLContextAttributes attributes;
     emscripten_webgl_init_context_attributes(&attributes);
@@ -77,7 +84,7 @@ int main()
     attributes.enableExtensionsByDefault = false;
     const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = emscripten_webgl_create_context("#picture", &attributes);
     if (context <= 0) {
-        EM_ASM({ vellumFailed(); });
+        PageFailed();
         return 1;
     }
     emscripten_webgl_make_context_current(context);
@@ -93,6 +100,6 @@ int main()
     // With the context lost (the page asks the browser to restore it), Restored shows it.
     if (emscripten_is_webgl_context_lost(context)) return 0;
     ShowOnCanvas(shown);
-    EM_ASM({ vellumDone(); });
+    PageDone();
     return 0;
 }
