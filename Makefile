@@ -217,6 +217,7 @@ sanitize: deps $(BUILD)/wayland-glfw
 bench: build
 	./$(BUILD)/bench/composite_bench
 	./$(BUILD)/bench/stages_bench
+	./$(BUILD)/bench/soft_gl_bench_1080 && ./$(BUILD)/bench/soft_gl_bench_720
 	$(XVFB) sh -c './$(BUILD)/bench/pass_bench_1080 && ./$(BUILD)/bench/pass_bench_720'
 
 clean:
