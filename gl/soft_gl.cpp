@@ -286,9 +286,12 @@ void GatherBand()
 void Settle()
 {
     if (pendingAccumulations == 0) return;
-    for (int p = 0; p < ScreenPixels; ++p)
-        if (!InBand(p / ScreenWidth, p % ScreenWidth))
-            for (int k = 0; k < 4; ++k) sums[4 * p + k] = std::uint16_t(sums[4 * p + k] + pendingAccumulations * colourBytes[4 * p + k]);
+    for (int row = 0; row < ScreenHeight; ++row)
+        for (int x = 0; x < ScreenWidth; ++x) {
+            if (InBand(row, x)) continue;
+            const std::size_t i = 4 * (std::size_t(row) * ScreenWidth + x);
+            for (int k = 0; k < 4; ++k) sums[i + k] = std::uint16_t(sums[i + k] + pendingAccumulations * colourBytes[i + k]);
+        }
     for (int i = 0; i < bandSize; ++i)
         for (int k = 0; k < 4; ++k) sums[4 * bandPixels[i] + k] = std::uint16_t(sums[4 * bandPixels[i] + k] + bandSums[4 * i + k]);
     std::fill_n(bandSums, 4 * bandSize, 0);
@@ -702,35 +705,33 @@ void glDrawPixels(GLsizei width, GLsizei height, GLenum, GLenum, const void* pix
     ScatterBand();
     const auto* source = static_cast<const std::uint8_t*>(pixels);
     const std::size_t w = std::min(width, ScreenWidth), h = std::min(height, ScreenHeight);
-    const auto draw = [&](auto blend) {
-        for (std::size_t y = 0; y < h; ++y) {
-            std::size_t x = 0;
-            std::uint8_t* d = colourBytes + 4 * y * ScreenWidth;
-            const std::uint8_t* s = source + 4 * y * width;
-            // Two pixels at a time where the processor has vectors: the screen blend's terms
-            // are each channel's own (and give 255 on the alpha channel, 255 beneath), those of
-            // source alpha over come from the pixel's alpha (and the alpha channel is set).
-            if constexpr (Vectors)
-                for (; x + 2 <= w && CurrentBlend() != BlendKind::Copy; x += 2) {
-                    LaneBytes in;
-                    std::memcpy(&in, s + 4 * x, 8);
-                    const Lanes source = __builtin_convertvector(in, Lanes);
-                    if (CurrentBlend() == BlendKind::Screen) {
-                        BlendLanes(d + 4 * x, source, 255 - source);
-                    } else {
-                        const Lanes alpha = __builtin_shufflevector(source, source, 3, 3, 3, 3, 7, 7, 7, 7);
-                        const Lanes t = source * alpha;
-                        BlendLanes(d + 4 * x, (t + (t >> 8) + 128) >> 8, 255 - alpha);
-                        d[4 * x + 3] = d[4 * x + 7] = 255;
-                    }
+    const BlendKind kind = CurrentBlend();
+    for (std::size_t y = 0; y < h; ++y) {
+        std::size_t x = 0;
+        std::uint8_t* d = colourBytes + 4 * y * ScreenWidth;
+        const std::uint8_t* s = source + 4 * y * width;
+        // Two pixels at a time where the processor has vectors: the screen blend's terms are
+        // each channel's own (and give 255 on the alpha channel, 255 beneath), those of source
+        // alpha over come from the pixel's alpha (and the alpha channel is set).
+        if constexpr (Vectors)
+            for (; x + 2 <= w && kind != BlendKind::Copy; x += 2) {
+                LaneBytes in;
+                std::memcpy(&in, s + 4 * x, 8);
+                const Lanes lanes = __builtin_convertvector(in, Lanes);
+                if (kind == BlendKind::Screen) {
+                    BlendLanes(d + 4 * x, lanes, 255 - lanes);
+                } else {
+                    const Lanes alpha = __builtin_shufflevector(lanes, lanes, 3, 3, 3, 3, 7, 7, 7, 7);
+                    const Lanes t = lanes * alpha;
+                    BlendLanes(d + 4 * x, (t + (t >> 8) + 128) >> 8, 255 - alpha);
+                    d[4 * x + 3] = d[4 * x + 7] = 255;
                 }
-            for (; x < w; ++x) blend(d + 4 * x, s + 4 * x);
+            }
+        for (; x < w; ++x) {
+            if (kind == BlendKind::Over) Blend<BlendKind::Over>(d + 4 * x, s + 4 * x);
+            else if (kind == BlendKind::Screen) Blend<BlendKind::Screen>(d + 4 * x, s + 4 * x);
+            else Blend<BlendKind::Copy>(d + 4 * x, s + 4 * x);
         }
-    };
-    switch (CurrentBlend()) {
-    case BlendKind::Over: draw(Blend<BlendKind::Over>); break;
-    case BlendKind::Screen: draw(Blend<BlendKind::Screen>); break;
-    default: draw(Blend<BlendKind::Copy>);
     }
     GatherBand();
 }

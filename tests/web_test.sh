@@ -15,6 +15,12 @@ work=$(mktemp -d)
 server=
 trap '[ -n "$server" ] && kill $server 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "FAILED: $*"; exit 1; }
+# Each stage's pinned SHA-256 must be in the checking page's report ($1), for $2.
+expect_pinned() {
+    for stage in grain vignette render composite frame; do
+        grep -q "$(sed -n "s/  $stage-720\$//p" "$pins")  $stage-720" <<<"$1" || fail "$2: the $stage is not the pinned one"
+    done
+}
 
 # The page's files, the checking page and the native render to compare with, served from
 # 127.0.0.1.
@@ -45,9 +51,7 @@ chrome 1 --disable-gpu --use-angle=swiftshader --enable-unsafe-swiftshader --vir
     >"$work/page.html" 2>"$work/chrome.log"
 report=$(sed -n '/<pre id="report">/,/<\/pre>/p' "$work/page.html")
 echo "$report" | sed 's/<[^>]*>//g'
-for stage in grain vignette render composite frame; do
-    grep -q "$(sed -n "s/  $stage-720\$//p" "$pins")  $stage-720" <<<"$report" || fail "the $stage is not the pinned one"
-done
+expect_pinned "$report" "the SIMD module"
 grep -q 'composite: the soft light of the render under the mask, exact' <<<"$report" || fail "the composite"
 # The page draws the pinned picture on any machine; the native one is that only on the
 # reference rasteriser.
@@ -66,11 +70,7 @@ ln -sf "$web/vellum-720.wasm" "$work/site/plain/vellum-720-simd.wasm"
 cp "$work/site/check.html" "$work/site/plain/check.html"
 chrome 5 --disable-gpu --use-angle=swiftshader --enable-unsafe-swiftshader --virtual-time-budget=600000 \
     --dump-dom "http://127.0.0.1:$port/plain/check.html?size=720&only=stages" 2>/dev/null >"$work/plain.html"
-plain=$(sed -n '/<pre id="report">/,/<\/pre>/p' "$work/plain.html")
-for stage in grain vignette render composite frame; do
-    grep -q "$(sed -n "s/  $stage-720\$//p" "$pins")  $stage-720" <<<"$plain" ||
-        fail "the plain module's $stage is not the pinned one"
-done
+expect_pinned "$(sed -n '/<pre id="report">/,/<\/pre>/p' "$work/plain.html")" "the plain module"
 echo "the plain module: the pinned grain, vignette, render, composite and frame"
 
 frame=$(sed -n "s/  frame-720\$//p" "$pins")

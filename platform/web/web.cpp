@@ -48,6 +48,9 @@ static void AfterPass(int pass)
     emscripten_sleep(0);
 }
 
+// The buffers in memory are intact after a lost context; only WebGL's objects are remade, and
+// the picture, if the render is done, is shown (for the first time where the context was lost
+// during the render).
 static EM_BOOL Restored(int, const void*, void*)
 {
     StartWebGl();
