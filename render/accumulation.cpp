@@ -1,31 +1,26 @@
-// How the 255 passes are averaged: in OpenGL's accumulation buffer where a start-up check finds
-// that it averages as OpenGL defines, otherwise exactly on the CPU.
+// Where the 255 passes are drawn and averaged: in the host's OpenGL where a start-up check finds
+// that its accumulation buffer averages as OpenGL defines, otherwise in Vellum's own OpenGL on
+// the CPU.
 //
 // OpenGL defines the average so: each pass adds weight x colour on real values in [0, 1], and
 // the return writes the sum clamped to [0, 1] and rounded to the nearest byte. Some drivers
 // stray from that (Mesa decodes sRGB around every accumulation, so its edges average in linear
 // light, and it truncates each pass's term into 16-bit storage), and where there is no
 // accumulation buffer at all (Wayland through EGL, Wine) every glAccum would fail and leave
-// only the last pass. In those cases the same passes are averaged here instead: each one is
-// read back and its bytes summed. With one weight for all passes the definition is
-// round(weight x (sum of the bytes)), which exact 16-bit sums (255 x 255 at most) give with no
-// rounding before the last.
+// only the last pass. Vellum's own OpenGL keeps exact sums and returns the defined average,
+// and it also draws the passes to the pinned picture's rules on any processor, where another
+// rasteriser would place some edges a little differently.
 
 #include "gl/opengl.h"
 
-#include <cmath>
 #include <cstdlib>
-#include <cstring>
 
-#include "core/buffers.h"
-#include "core/numerics.h"
+#include "gl/soft_gl.h"
 #include "render/render.h"
-
-alignas(64) static std::uint16_t passSums[4 * ScreenPixels];
 
 AccumulationChoice accumulationChoice = AccumulationChoice::Checked;
 AccumulationAnswers accumulationAnswers;
-bool passesAccumulatedByDriver;
+bool passesDrawnByHost;
 
 // Levels that a sound accumulation buffer returns within 1 after 255 additions at the pass
 // weight: 1 and 128 come back as 0 and 126 in linear light, and 254 two low where each
@@ -96,27 +91,13 @@ static void AskAccumulationBuffer()
 
 // The check always runs, so that its answers can be reported, even where a caller has chosen
 // the path itself.
-bool ChooseAccumulationBuffer()
+const OpenGl* ChoosePassOpenGl()
 {
     AskAccumulationBuffer();
     switch (accumulationChoice) {
-    case AccumulationChoice::Driver: passesAccumulatedByDriver = accumulationAnswers.bits > 0; break;
-    case AccumulationChoice::Cpu: passesAccumulatedByDriver = false; break;
-    default: passesAccumulatedByDriver = AccumulationFault(accumulationAnswers) == nullptr;
+    case AccumulationChoice::Driver: passesDrawnByHost = accumulationAnswers.bits > 0; break;
+    case AccumulationChoice::Cpu: passesDrawnByHost = false; break;
+    default: passesDrawnByHost = AccumulationFault(accumulationAnswers) == nullptr;
     }
-    return passesAccumulatedByDriver;
-}
-
-void ClearSums() { std::memset(passSums, 0, sizeof passSums); }
-
-void AddPassToSums()
-{
-    glReadPixels(0, 0, ScreenWidth, ScreenHeight, GL_RGBA, GL_UNSIGNED_BYTE, renderImage);
-    for (int i = 0; i < 4 * ScreenPixels; ++i) passSums[i] += renderImage[i];
-}
-
-void ReturnSums()
-{
-    for (int i = 0; i < 4 * ScreenPixels; ++i) renderImage[i] = ReturnedByte(passSums[i], PassWeight);
-    glDrawPixels(ScreenWidth, ScreenHeight, GL_RGBA, GL_UNSIGNED_BYTE, renderImage);
+    return passesDrawnByHost ? openGl : &softGl;
 }

@@ -1,9 +1,11 @@
-// The render's parts beyond its stages: one shifted pass, the hooks a host may set, and how the
-// passes are averaged (the start-up check of the accumulation buffer, its verdict, and the
-// exact CPU average used where the check rejects it).
+// The render's parts beyond its stages: one shifted pass, the hooks a host may set, and where
+// the passes are drawn (the start-up check of the accumulation buffer, its verdict, and the
+// choice of OpenGL that follows from it).
 #pragma once
 
 #include <cstdint>
+
+#include "gl/opengl.h"
 
 constexpr int   Passes     = 255;
 constexpr float PassWeight = 0.003921569f;  // 1/255, so the 255 passes sum to their average
@@ -44,21 +46,18 @@ extern AccumulationAnswers accumulationAnswers;
 // null where it does.
 const char* AccumulationFault(const AccumulationAnswers& answers);
 
-// Which average the render uses: the checked choice (the driver's accumulation buffer where
-// the check accepts it, the CPU otherwise), or either one forced for comparison.
+// Where the passes are drawn and averaged: the checked choice (the host's OpenGL where the
+// check accepts its accumulation buffer, Vellum's own otherwise), or either one forced for
+// comparison.
 enum class AccumulationChoice { Checked, Driver, Cpu };
 extern AccumulationChoice accumulationChoice;
 
-// Runs the start-up check and decides where the passes go: true for the driver's accumulation
-// buffer. Sets passesAccumulatedByDriver.
-bool ChooseAccumulationBuffer();
+// The one place where the render chooses its OpenGL: runs the start-up check on the host's
+// OpenGL (the one openGl names), and returns it where its accumulation buffer averages as
+// OpenGL defines, or Vellum's own (softGl), which draws the passes exactly on the CPU,
+// otherwise. Sets passesDrawnByHost.
+const OpenGl* ChoosePassOpenGl();
 
-// Whether the last RenderStill averaged its passes in the driver's accumulation buffer (true)
-// or on the CPU (false): what the render did, for a tool to report.
-extern bool passesAccumulatedByDriver;
-
-// The passes' average on the CPU: AddPassToSums reads the pass just drawn back and adds it to
-// exact per-channel sums (cleared by ClearSums); ReturnSums draws their average.
-void ClearSums();
-void AddPassToSums();
-void ReturnSums();
+// Whether the last RenderStill drew and averaged its passes in the host's OpenGL (true) or in
+// Vellum's own (false): what the render did, for a tool to report.
+extern bool passesDrawnByHost;

@@ -1,13 +1,13 @@
 // DrawPicture's OpenGL calls, recorded by a stand-in for the GL library: the order of the
 // layer-level calls, one primitive per polygon, and the state left for the first frame.
 
-#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "core/stages.h"
+#include "gl/opengl.h"
 #include "picture/picture.h"
 
 namespace {
@@ -23,19 +23,27 @@ std::string Call(const char* name, std::initializer_list<long> args)
     }
     return text + (args.size() ? ")" : "()");
 }
+
+// The recording OpenGL: the calls DrawPicture may make; any other is left null, so that a call
+// to it fails the test at once.
+OpenGl Recording()
+{
+    OpenGl r {};
+    r.Clear = [](GLbitfield mask) { calls.push_back(Call("Clear", {long(mask)})); };
+    r.Enable = [](GLenum cap) { calls.push_back(Call("Enable", {long(cap)})); };
+    r.Disable = [](GLenum cap) { calls.push_back(Call("Disable", {long(cap)})); };
+    r.BlendFunc = [](GLenum s, GLenum d) { calls.push_back(Call("BlendFunc", {long(s), long(d)})); };
+    r.Color3ub = [](GLubyte red, GLubyte g, GLubyte b) { calls.push_back(Call("Color3ub", {red, g, b})); };
+    r.Color4ub = [](GLubyte red, GLubyte g, GLubyte b, GLubyte a) { calls.push_back(Call("Color4ub", {red, g, b, a})); };
+    r.Begin = [](GLenum mode) { calls.push_back(Call("Begin", {long(mode)})); };
+    r.End = [] { calls.push_back("End()"); };
+    r.Vertex2s = [](GLshort x, GLshort y) { calls.push_back(Call("Vertex2s", {x, y})); };
+    return r;
+}
+const OpenGl recording = Recording();
 }  // namespace
 
-extern "C" {
-void glClear(GLbitfield mask) { calls.push_back(Call("Clear", {long(mask)})); }
-void glEnable(GLenum cap) { calls.push_back(Call("Enable", {long(cap)})); }
-void glDisable(GLenum cap) { calls.push_back(Call("Disable", {long(cap)})); }
-void glBlendFunc(GLenum s, GLenum d) { calls.push_back(Call("BlendFunc", {long(s), long(d)})); }
-void glColor3ub(GLubyte r, GLubyte g, GLubyte b) { calls.push_back(Call("Color3ub", {r, g, b})); }
-void glColor4ub(GLubyte r, GLubyte g, GLubyte b, GLubyte a) { calls.push_back(Call("Color4ub", {r, g, b, a})); }
-void glBegin(GLenum mode) { calls.push_back(Call("Begin", {long(mode)})); }
-void glEnd() { calls.push_back("End()"); }
-void glVertex2s(GLshort x, GLshort y) { calls.push_back(Call("Vertex2s", {x, y})); }
-}
+const OpenGl* openGl = &recording;
 
 namespace {
 

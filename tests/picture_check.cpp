@@ -39,6 +39,7 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    openGl = &softGl;
     RenderStill();
     PresentFrame();
     const std::uint8_t* reference = stage == "frame"       ? SoftGlPixels()

@@ -1,8 +1,8 @@
 // vellum-capture: renders the still exactly as the deliverable of the same resolution does,
 // presents one frame into a hidden window, and writes that frame or one of the pipeline's
 // buffers as a PNG, top row first.
-// Implemented: --stage, --timings (each part's time and what the accumulation check found and
-// the render did), --no-accumulation-buffer, --accumulation driver|cpu, --version; the target
+// Implemented: --stage, --timings (each part's time, what the accumulation check found and which
+// OpenGL drew the passes), --no-accumulation-buffer, --accumulation driver|cpu, --version; the target
 // checked before the render; a regular file replaced whole through a temporary one beside it
 // (never a partial PNG, permissions and, for root, owner kept); devices and FIFOs written in
 // place; one line and status 1 or 2 on every failure.
@@ -10,7 +10,6 @@
 // (a file or directory the user may not write, a name too long) is refused before the render.
 // Not handled: a target that another program changes while the render runs.
 
-#include <GL/gl.h>
 #include <GLFW/glfw3.h>
 #include <png.h>
 #include <fcntl.h>
@@ -61,9 +60,11 @@ static const char usage[] =
     "  grain      the film grain\n"
     "  vignette   the vignette mask\n"
     "--timings prints the time of each part of the render and of one frame on stderr\n"
-    "--no-accumulation-buffer asks for a framebuffer without one, as some platforms give\n"
-    "--accumulation averages the passes in the driver's accumulation buffer even where the\n"
-    "  start-up check rejects it, or on the CPU even where the check accepts it\n";
+    "--no-accumulation-buffer asks for a framebuffer without one, as some platforms give, so\n"
+    "  that Vellum's own OpenGL draws the passes\n"
+    "--accumulation draws and averages the passes in the system's OpenGL and its accumulation\n"
+    "  buffer even where the start-up check rejects it (driver), or in Vellum's own OpenGL on\n"
+    "  the CPU even where the check accepts it (cpu)\n";
 
 // A regular file (or a new one) is written to a temporary file in the same directory and
 // renamed over the target only once complete, so an interrupted or failed run never leaves a
@@ -195,6 +196,7 @@ int main(int argc, char** argv)
     GLFWwindow* window = glfwCreateWindow(ScreenWidth, ScreenHeight, VELLUM_PROGRAM, nullptr, nullptr);
     if (!window) FailWithGlfw("cannot open an OpenGL window");
     glfwMakeContextCurrent(window);
+    openGl = &systemGl;
     if (timings) {
         GLint bits = 0, samples = 0, red = 0, alpha = 0;
         glGetIntegerv(GL_ACCUM_RED_BITS, &bits);
@@ -215,7 +217,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "accumulation check: mixes %d %d (sound: 127 or 128, 96), levels %d %d %d %d %d %d%s\n",
                      a.mix[0], a.mix[1], a.levels[0], a.levels[1], a.levels[2], a.levels[3], a.levels[4],
                      a.levels[5], a.glError ? ", OpenGL error" : "");
-        std::fprintf(stderr, "passes averaged %s (%s%s)\n", passesAccumulatedByDriver ? "in the accumulation buffer" : "on the CPU",
+        std::fprintf(stderr, "passes drawn %s (%s%s)\n",
+                     passesDrawnByHost ? "and averaged by the system's OpenGL" : "by Vellum's own OpenGL",
                      accumulationChoice != AccumulationChoice::Checked ? "chosen; the check finds " : "",
                      fault ? fault : "the accumulation buffer is sound");
         std::fprintf(stderr, "%-10s %9.2f ms\n", "RenderStill", MillisecondsSince(renderStart) - MillisecondsSince(frameStart));

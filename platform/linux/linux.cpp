@@ -1,13 +1,15 @@
 // The Linux entry of vellum-1080 and vellum-720: X11 (or Wayland) and GLX/EGL through GLFW.
 //
-// Full screen at the build's resolution, one render, then the same frame until Escape. X11
+// Full screen at the build's resolution, one render, then the same frame until Escape, drawn
+// again only when the window needs it (exposed, resized or rescaled, restored or refocused), so
+// that a picture at rest costs nothing to keep on screen. X11
 // keeps a changed display mode after its client dies, so the mode is put back by destroying
 // the window on every way out: Escape, the window manager's close, and SIGINT, SIGTERM, SIGHUP
 // or SIGQUIT, after which the process ends by that same signal.
 // Implemented: the mode change, or a borderless W x H window at the top-left where the mode
 // cannot be had (no such mode, a smaller screen, every output off); hidden pointer; the close
-// and signals answered between the passes of the render too; frames no faster than the
-// display refreshes; one picture per display (a second program says so and ends, so the
+// and signals answered between the passes of the render too, and within a tenth of a second
+// while the picture rests; one picture per display (a second program says so and ends, so the
 // desktop's own mode comes back whichever ends first); signals ignored at start (nohup) stay
 // ignored; closed standard streams; one line and status 1 without a display or GL.
 // A framebuffer of another size than W x H (a scaled desktop, Xwayland's emulated modes) gets
@@ -16,7 +18,6 @@
 
 #include <GLFW/glfw3.h>
 
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +29,7 @@
 
 static volatile std::sig_atomic_t pendingSignal = 0;
 static GLFWwindow* window;
+static bool frameWanted = true;  // the window's content is lost or stale: present the frame again
 
 static void NoteSignal(int signal) { pendingSignal = signal; }
 
@@ -75,6 +77,12 @@ static GLFWwindow* OpenWindow()
     return corner;
 }
 
+static void WantFrame(GLFWwindow*) { frameWanted = true; }
+static void WantFrameIfShown(GLFWwindow*, int shown)
+{
+    if (shown) frameWanted = true;
+}
+
 int main()
 {
     OpenStandardStreams();
@@ -89,9 +97,10 @@ int main()
 
     window = OpenWindow();
     glfwMakeContextCurrent(window);
-    // Frames are paced by the loop below, not by the swap: a swap that waits for the display
-    // would hang where the compositor stops asking for frames (a hidden window under Wayland),
-    // and the loop must keep answering Escape, the close and the signals.
+    openGl = &systemGl;
+    // A swap must not wait for the display: it would hang where the compositor stops asking
+    // for frames (a hidden window under Wayland), and the loop must keep answering Escape, the
+    // close and the signals.
     glfwSwapInterval(0);
     glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_HIDDEN);
     // A press since the last poll counts even if the key is up again by then.
@@ -102,23 +111,27 @@ int main()
     RenderStill();
     EndIfAsked();
 
-    // No more frames than the display shows: the mode's refresh rate, 60 where it is unknown.
-    const GLFWvidmode* mode = glfwGetPrimaryMonitor() ? glfwGetVideoMode(glfwGetPrimaryMonitor()) : nullptr;
-    const int refresh = mode && mode->refreshRate > 0 ? mode->refreshRate : 60;
-    using Clock = std::chrono::steady_clock;
-    const Clock::duration period = std::chrono::nanoseconds(1000000000 / refresh);
-    Clock::time_point next = Clock::now();
-    do {
-        glfwGetFramebufferSize(window, &framebufferWidth, &framebufferHeight);
-        PresentFrame();
-        glfwSwapBuffers(window);
-        next = std::max(next + period, Clock::now());
-        // Waits for the next frame's time, woken by any event; a signal is seen within it.
-        for (Clock::time_point now = Clock::now(); now < next && !pendingSignal; now = Clock::now())
-            glfwWaitEventsTimeout(std::chrono::duration<double>(next - now).count());
-        glfwPollEvents();
+    // Every event that can leave the window without its picture asks for the frame again: an
+    // expose (also the compositor's request), a new framebuffer size or scale, a restore from
+    // minimised, and focus regained (after Alt+Tab or a mode change).
+    glfwSetWindowRefreshCallback(window, WantFrame);
+    glfwSetFramebufferSizeCallback(window, [](GLFWwindow* w, int, int) { WantFrame(w); });
+    glfwSetWindowContentScaleCallback(window, [](GLFWwindow* w, float, float) { WantFrame(w); });
+    glfwSetWindowIconifyCallback(window, [](GLFWwindow* w, int iconified) { WantFrameIfShown(w, !iconified); });
+    glfwSetWindowFocusCallback(window, WantFrameIfShown);
+    glfwSetWindowMaximizeCallback(window, [](GLFWwindow* w, int) { WantFrame(w); });
+    for (;;) {
+        if (frameWanted) {
+            frameWanted = false;
+            glfwGetFramebufferSize(window, &framebufferWidth, &framebufferHeight);
+            PresentFrame();
+            glfwSwapBuffers(window);
+        }
+        if (glfwGetKey(window, GLFW_KEY_ESCAPE) == GLFW_PRESS) break;
+        // Sleeps until an event comes, waking every tenth of a second to see a signal.
+        glfwWaitEventsTimeout(0.1);
         EndIfAsked();
-    } while (glfwGetKey(window, GLFW_KEY_ESCAPE) != GLFW_PRESS);
+    }
 
     glfwDestroyWindow(window);
     glfwTerminate();

@@ -1,11 +1,10 @@
 // The browser entry of Vellum: WebAssembly and WebGL through Emscripten.
 //
 // The page (platform/web/index.html) gives a canvas of exactly ScreenWidth x ScreenHeight
-// pixels and loads this program for the resolution it asks for. The picture is drawn by the
-// CPU's OpenGL (gl/soft_gl.cpp), to the same pixels as the Linux programs, and shown through
-// WebGL.
-// Implemented: the render, its passes after the first drawn only near the picture's edges,
-// yielding to the browser every 50 ms or 32 passes, with progress; the frame shown once, and
+// pixels and loads this program for the resolution it asks for. The picture is drawn by
+// Vellum's own OpenGL on the CPU (gl/soft_gl.h), to the same pixels as the Linux programs, and
+// shown through WebGL.
+// Implemented: the render, yielding to the browser every 50 ms or 32 passes, with progress; the frame shown once, and
 // again when a lost context is restored (also where it was lost during the render);
 // ?stage=grain|vignette|render|composite showing that buffer instead of the frame; one
 // sentence where WebGL is missing.
@@ -32,14 +31,12 @@ static const std::uint8_t* shown;  // the frame, or the stage the page asks for
 static double lastYield;          // when the render last gave the browser its turn, in ms
 static int passesSinceYield;
 
-// After each pass. The first is drawn whole; the others only near the picture's edges, where
-// a pass's shift can change a pixel. The browser gets its turn, to stay responsive and show
+// After each pass. The browser gets its turn, to stay responsive and show
 // the progress, every 50 ms or 32 passes, whichever comes first (a browser whose clock stands
 // still while scripts run, as a headless one's can, still gets it), and after the last pass:
 // each turn costs a timer's minimum delay of a few milliseconds, more than a pass takes.
 static void AfterPass(int pass)
 {
-    if (pass == 0) SoftGlDrawLaterPassesNearEdges();
     const double now = emscripten_get_now();
     if (now - lastYield < 50 && ++passesSinceYield < 32 && pass + 1 < Passes) return;
     lastYield = now;
@@ -94,10 +91,10 @@ int main()
     emscripten_set_webglcontextrestored_callback("#picture", nullptr, false, Restored);
     StartWebGl();
 
+    openGl = &softGl;
     renderPassDone = AfterPass;
     lastYield = emscripten_get_now();
     RenderStill();
-    SoftGlDrawEverywhere();
     PresentFrame();
     shown = stage >= 0 ? StageBuffer(stage) : SoftGlPixels();
     // With the context lost (the page asks the browser to restore it), Restored shows it.

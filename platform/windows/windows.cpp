@@ -2,16 +2,18 @@
 //
 // Switch the display to the build's resolution, cover it with one borderless window of the
 // program's own class, give it an OpenGL context on a pixel format chosen from the driver's,
-// hide the pointer, render once, then present until Escape. The window's messages are answered
-// after every pass of the render and every frame, so that the system never takes the window for
-// a hung one and the program hears when it should step aside or close.
+// hide the pointer, render once, then show the frame until Escape. The window's messages are
+// answered after every pass of the render, so that the system never takes the window for a hung
+// one and the program hears when it should step aside or close; after the first frame the
+// program sleeps in the message loop and presents the frame again only when the window needs
+// it (painted, restored), so a picture at rest costs nothing to keep on screen.
 // Implemented: the mode change, checked (where it is refused, the desktop keeps its mode and
 // the picture shows in a W x H window at the top-left of the primary monitor); a driver's
 // pixel format over Microsoft's software one; on losing the foreground (Alt+Tab) the desktop's
-// mode put back, the window minimised and nothing drawn until it returns; Escape only while
-// the window is in the foreground; WM_CLOSE (End task, taskkill) and the end of a session end
-// it as Escape does; frames at the display's pace where the driver offers a swap interval; a
-// message box and status 1 without OpenGL (the mode put back first).
+// mode put back, the window minimised and nothing drawn until it returns; Escape from the
+// window's own key messages, so only when typed into it (one pressed during the render ends it
+// right after the first frame); WM_CLOSE (End task, taskkill) and the end of a session end it
+// as Escape does; a message box and status 1 without OpenGL (the mode put back first).
 // Not handled: display scaling (the manifest declares the program DPI-aware, so it gets real
 // pixels), more than the primary monitor.
 
@@ -45,6 +47,8 @@ static HWND window;
 static bool modeTaken;           // whether the display is at displayMode now
 static bool active = true;       // whether the program has the foreground
 static bool closing;             // WM_CLOSE seen
+static bool escapePressed;       // Escape typed into the window
+static bool frameWanted = true;  // the window's content is lost: present the frame again
 
 // Takes the display to the program's mode; false where the system refuses it.
 static bool TakeMode()
@@ -86,8 +90,11 @@ static LRESULT CALLBACK Answer(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
             if (wantsMode && !modeTaken) TakeMode();
             if (IsIconic(hwnd)) ShowWindow(hwnd, SW_RESTORE);
             SetWindowPos(hwnd, HWND_TOP, 0, 0, ScreenWidth, ScreenHeight, SWP_SHOWWINDOW);
-            GetAsyncKeyState(VK_ESCAPE);  // forget presses made in other programs
+            frameWanted = true;
         }
+        return 0;
+    case WM_KEYDOWN:
+        if (wParam == VK_ESCAPE) escapePressed = true;
         return 0;
     case WM_CLOSE:  // Alt+F4, End task, taskkill
         closing = true;
@@ -97,8 +104,12 @@ static LRESULT CALLBACK Answer(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     case WM_ENDSESSION:
         if (wParam) End(0);
         return 0;
-    case WM_PAINT:  // the picture is presented by the loop; the paint is simply marked done
+    case WM_PAINT:  // presented by the loop once the messages are answered
         ValidateRect(hwnd, nullptr);
+        frameWanted = true;
+        return 0;
+    case WM_DISPLAYCHANGE:
+        frameWanted = true;
         return 0;
     case WM_ERASEBKGND:
         return 1;
@@ -164,21 +175,21 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
                     MB_OK | MB_ICONERROR);
         ExitProcess(1);
     }
-    // A still picture needs no more frames than the display shows.
-    using SwapInterval = BOOL(WINAPI*)(int);
-    if (const PROC found = wglGetProcAddress("wglSwapIntervalEXT"))
-        reinterpret_cast<SwapInterval>(reinterpret_cast<void (*)()>(found))(1);
+    openGl = &systemGl;
     ShowCursor(FALSE);
 
     renderPassDone = AnswerTheSystem;  // the render, seconds long, answers between its passes too
     RenderStill();
 
-    // The whole 16-bit state counts: down now, or pressed since the last query; but only keys
-    // typed to this program.
-    do {
-        PresentFrame();
-        SwapBuffers(device);
+    // The first frame always shows; after it, the loop sleeps until a message comes.
+    for (;;) {
+        if (frameWanted) {
+            frameWanted = false;
+            PresentFrame();
+            SwapBuffers(device);
+        }
+        if (escapePressed) End(0);
+        WaitMessage();
         AnswerTheSystem();
-    } while (GetForegroundWindow() != window || GetAsyncKeyState(VK_ESCAPE) == 0);
-    End(0);
+    }
 }
