@@ -193,8 +193,8 @@ release-check:
 unit: build
 	ctest --test-dir $(BUILD) -L unit --output-on-failure
 
-LINTED := platform/linux/linux.cpp platform/linux/capture.cpp platform/linux/glfw_host.cpp gl/soft_gl.cpp \
-          $(wildcard core/*.cpp picture/*.cpp render/*.cpp)
+LINTED := platform/linux/linux.cpp platform/linux/capture.cpp platform/linux/glfw_host.cpp \
+          $(wildcard core/*.cpp picture/*.cpp render/*.cpp gl/*.cpp)
 lint: build
 	clang-tidy -p $(BUILD) --quiet $(LINTED)
 	cppcheck --enable=warning,performance,portability --error-exitcode=1 --inline-suppr --quiet \

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows programs as shipped: each imports only from the system (KERNEL32, USER32, GDI32,
 # OPENGL32 and the C runtime; anything else would have to ship beside it), stays within
-# 48 KiB, and carries its manifest (DPI awareness), icon and version.
+# 96 KiB (it carries Vellum's own OpenGL), and has its manifest (DPI awareness), icon and
+# version.
 status=0
 for program in "$@"; do
     imports=$(x86_64-w64-mingw32-objdump -p "$program" | sed -n 's/^\s*DLL Name: //p')
@@ -13,7 +14,7 @@ for program in "$@"; do
         esac
     done
     size=$(stat -c %s "$program")
-    [ "$size" -le 49152 ] || { echo "$program is $size bytes, more than 48 KiB"; status=1; }
+    [ "$size" -le 98304 ] || { echo "$program is $size bytes, more than 96 KiB"; status=1; }
     grep -q '<dpiAwareness xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">PerMonitorV2' "$program" ||
         { echo "$program has no per-monitor DPI awareness in its manifest"; status=1; }
     # The resource types at the top of the resource directory: icon, icon group, version, manifest.
