@@ -13,15 +13,22 @@ constexpr int ScreenWidth  = VELLUM_SCREEN_WIDTH;
 constexpr int ScreenHeight = VELLUM_SCREEN_HEIGHT;
 constexpr int ScreenPixels = ScreenWidth * ScreenHeight;
 
-// Each buffer reserves 8 screens' worth of pixels (32 bytes per screen pixel); only the first
-// ScreenPixels make up the image, and the rest is zero-initialised and never touched. The
+// Each buffer has a capacity of 8 screens' worth of pixels (32 bytes per screen pixel); only
+// the first ScreenPixels make up the image, and the rest is zero and never touched. The
 // capacity is still part of the picture: the grain fill is defined over all of it, so the
 // generator leaves the grain BufferPixels x 3 draws on, and that decides every pass's shift.
-// It also sets the web build's memory, which must hold the four buffers.
 constexpr int BufferPixels = 8 * ScreenPixels;
 
+// What each buffer keeps: the whole capacity in the programs, where pages never touched cost
+// nothing, and only the screen's pixels in the page, whose memory is taken whole up front.
+#if defined(__EMSCRIPTEN__)
+constexpr int KeptPixels = ScreenPixels;
+#else
+constexpr int KeptPixels = BufferPixels;
+#endif
+
 // RGBA bytes, bottom row first: the order in which OpenGL reads and draws pixels.
-using ImageBuffer = std::uint8_t[4 * BufferPixels];
+using ImageBuffer = std::uint8_t[4 * KeptPixels];
 
 extern ImageBuffer renderImage;     // the averaged render, read back once
 extern ImageBuffer grainImage;      // the film grain, screen-blended over every frame

@@ -85,14 +85,18 @@ int SoftGlLimitToEdgeBand(void (*draw)(), float reach)
     draw();
     band.marking = false;
 
-    std::uint32_t size = 0;
+    int size = 0;
     for (int row = 0; row < ScreenHeight; ++row)
         for (int word = 0; word < BandWords; ++word) {
-            band.before[row][word] = size;
-            for (std::uint64_t bits = band.bits[row][word]; bits; bits &= bits - 1)
-                band.pixels[size++] = std::uint32_t(row * ScreenWidth + 64 * word + std::countr_zero(bits));
+            band.before[row][word] = std::uint32_t(size);
+            size += std::popcount(band.bits[row][word]);
         }
-    band.size = int(size);
+    if (size > BandCapacity) return band.size = 0;
+    for (int row = 0, i = 0; row < ScreenHeight; ++row)
+        for (int word = 0; word < BandWords; ++word)
+            for (std::uint64_t bits = band.bits[row][word]; bits; bits &= bits - 1)
+                band.pixels[i++] = std::uint32_t(row * ScreenWidth + 64 * word + std::countr_zero(bits));
+    band.size = size;
     std::fill_n(band.sums, 4 * band.size, 0);
     band.only = true;
     GatherBand();

@@ -20,6 +20,9 @@ constexpr int MaxVertices    = 8;
 constexpr int AttributeDepth = 4;
 constexpr int SubPixel       = 256;  // vertex positions in 1/256 pixel
 constexpr int BandWords      = ScreenWidth / 64 + 1;
+// The most pixels a band keeps: a quarter of the window. The picture's is under a tenth; a
+// wider one is not kept, and everything is drawn instead.
+constexpr int BandCapacity   = ScreenPixels / 4;
 
 struct Clip {
     GLfloat x, y;  // clip coordinates; z is 0 and w is 1 throughout
@@ -72,9 +75,9 @@ struct Context {
     struct {
         alignas(64) std::uint64_t bits[ScreenHeight][BandWords];
         std::uint32_t before[ScreenHeight][BandWords];
-        alignas(64) std::uint32_t pixels[ScreenPixels];
-        alignas(64) std::uint32_t colour[ScreenPixels];
-        alignas(64) std::uint16_t sums[4 * ScreenPixels];
+        alignas(64) std::uint32_t pixels[BandCapacity];
+        alignas(64) std::uint32_t colour[BandCapacity];
+        alignas(64) std::uint16_t sums[4 * BandCapacity];
         int size, pendingAccumulations;
         bool only, marking;
         long long reach;

@@ -41,7 +41,8 @@ const std::uint8_t* SoftGlPixels();
 // `draw` sends under the current matrix (drawing nothing), and from then on clears and
 // triangles touch only those pixels; the others keep their colour, and every accumulation
 // still adds it. A drawing repeated under shifts of at most `reach` pixels can change only
-// inside the band. Returns how many pixels it holds.
+// inside the band. Returns how many pixels it holds; 0 where it would hold more than a quarter
+// of the window, which is not kept (clears and triangles then reach every pixel, as before).
 int SoftGlLimitToEdgeBand(void (*draw)(), float reach);
 // Ends the band: clears and triangles reach every pixel again.
 void SoftGlDrawEverywhere();

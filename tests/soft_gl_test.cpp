@@ -80,6 +80,13 @@ TEST(SoftGl, TheBandAndTheSumsAreTheDefinedAverageOfWholePasses)
     }
     const int band = SoftGlLimitToEdgeBand(DrawPicture, LargestPassShift * float(ScreenWidth) / DesignWidth);
     SoftGlDrawEverywhere();
+    // A band wider than the OpenGL keeps is refused, and a clear then reaches every pixel.
+    EXPECT_EQ(SoftGlLimitToEdgeBand(DrawPicture, 100), 0);
+    glClearColor(1, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(0, 0, 0, 0);
+    glReadPixels(0, 0, ScreenWidth, ScreenHeight, GL_RGBA, GL_UNSIGNED_BYTE, pass.data());
+    EXPECT_EQ(std::count(pass.begin(), pass.end(), 255), 2 * ScreenPixels) << "red and alpha everywhere";
     glPopMatrix();
     for (std::size_t i = 0; i < sum.size(); ++i) {
         const int expected = int(std::lround(std::clamp(sum[i], 0.0, 1.0) * 255));
