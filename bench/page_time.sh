@@ -5,7 +5,8 @@
 # a blank page, and time it from the browser's start until the page has shown its frame (the
 # timing page then asks the server for done?...). Real timers throughout: no virtual time.
 # Prints the median of each, less the blank session's median: the page's own time; and the
-# median time from the frame's creation to the shown frame, as the timing page measured it.
+# median time from the frame's creation to the shown frame, as the timing page measured it;
+# and the spread of the rounds, each less the blank session's median.
 set -u
 runs=$1
 shift
@@ -45,6 +46,8 @@ session() {
     echo "$(echo "$end - $start" | bc) $(grep 'GET /done' "$work/server.log" | tail -1 | sed 's/.*after=\([0-9]*\).*/\1/')"
 }
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+# The least and the most of a column less an amount: the spread of the rounds.
+spread() { sort -n | awk -v less="$1" '{ v[NR] = $1 - less } END { printf "%.2f-%.2f", v[1], v[NR] }'; }
 
 for size in 720 1080; do
     : >"$work/blank"
@@ -55,8 +58,8 @@ for size in 720 1080; do
     done
     blank=$(cut -d' ' -f1 "$work/blank" | median)
     for name in "${names[@]}"; do
-        printf '%s %s: %.2f s (blank session %.2f s); in the page %.2f s\n' "$size" "$name" \
-            "$(echo "$(cut -d' ' -f1 "$work/$name" | median) - $blank" | bc)" "$blank" \
-            "$(echo "$(cut -d' ' -f2 "$work/$name" | median) / 1000" | bc -l)"
+        printf '%s %s: %.2f s, rounds %s s (blank session %.2f s); in the page %.2f s\n' "$size" "$name" \
+            "$(echo "$(cut -d' ' -f1 "$work/$name" | median) - $blank" | bc)" "$(cut -d' ' -f1 "$work/$name" | spread "$blank")" \
+            "$blank" "$(echo "$(cut -d' ' -f2 "$work/$name" | median) / 1000" | bc -l)"
     done
 done
