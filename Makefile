@@ -4,10 +4,10 @@
 BUILD    ?= build
 JOBS     ?= $(shell nproc 2>/dev/null || echo 2)
 XVFB     := xvfb-run -a -e /tmp/vellum-xvfb.log -s "-screen 0 1920x1080x24 -noreset"
-PACKAGES := build-essential cmake libglfw3-dev libgl-dev libgl1-mesa-dri libpng-dev \
+PACKAGES := locales build-essential cmake libglfw3-dev libgl-dev libgl1-mesa-dri libpng-dev \
             libgtest-dev libbenchmark-dev libx11-dev libxtst-dev xvfb xauth python3 \
             weston xwayland xserver-xorg-core xserver-xorg-video-dummy libxrandr-dev libxfixes-dev \
-            clang-tidy cppcheck dpkg-dev lintian desktop-file-utils man-db rpm rpmlint
+            clang-tidy cppcheck dpkg-dev lintian desktop-file-utils man-db rpm rpmlint appstream
 SUDO     := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 # TESTS=OFF builds the programs without their tests and benchmarks (as `make release-check`'s
 # second build does).
@@ -18,7 +18,7 @@ ifneq ($(SOURCE_DATE_EPOCH),)
 export SOURCE_DATE_EPOCH
 endif
 
-.PHONY: all deps build run test unit cross-deps cross-test release release-check lint sanitize install package windows windows-deps windows-test dist web web-deps web-test-build bench clean
+.PHONY: all deps build run test unit cross-deps cross-test release release-ready release-check lint sanitize install package windows windows-deps windows-test dist web web-deps web-test-build bench clean
 
 all: build
 
@@ -53,12 +53,12 @@ $(BUILD)/wayland-glfw:
 # (DESTDIR, if set, is put in front, for staging).
 PREFIX ?= /usr/local
 install: build
-	DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
+	umask 022 && DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
 
 # The Debian package, build/vellum_VERSION_ARCH.deb, and the same files as an RPM,
 # build/vellum-VERSION-1.ARCH.rpm.
 package: build
-	cd $(BUILD) && cpack -G "DEB;RPM"
+	cd $(BUILD) && umask 022 && cpack -G "DEB;RPM"
 
 run: build
 	@if [ -n "$$DISPLAY" ]; then \
@@ -161,27 +161,53 @@ cross-test: cross-deps
 
 # Every download of this commit in dist/: the Debian package, an RPM, the Windows zip, the page
 # ready for any static host, the source as git archive gives it, and their SHA256SUMS. Each
-# is made by the target that makes it anyway; two builds of one commit give the same bytes.
+# is made by the target that makes it anyway; two builds of one commit give the same bytes,
+# whatever the umask, time zone or locale. A release is of a commit: release-ready refuses a
+# tree that is not a git checkout (an unpacked source tarball, say) or that has changes not
+# committed; VELLUM_RELEASE_DIRTY=1 lets a local experiment through.
 DIST := dist
 ARCH  = $(shell dpkg --print-architecture)
-release: package dist web
+release: release-ready package dist web
 	rm -rf $(DIST) && mkdir -p $(DIST)
 	cp $(BUILD)/vellum_$(VERSION)_$(ARCH).deb $(BUILD)/vellum-$(VERSION)-1.*.rpm $(WINDOWS)/vellum-$(VERSION)-windows.zip $(DIST)/
-	tar -C $(WEB) --sort=name --owner=0 --group=0 --numeric-owner --mode=go-w,a+rX $(if $(SOURCE_DATE_EPOCH),--mtime=@$(SOURCE_DATE_EPOCH)) \
-		--transform 's,^\.,vellum-$(VERSION)-web,' -cf - . | gzip -9n > $(DIST)/vellum-$(VERSION)-web.tar.gz
-	git archive --format=tar --prefix=vellum-$(VERSION)/ HEAD | gzip -9n > $(DIST)/vellum-$(VERSION).tar.gz
-	cd $(DIST) && sha256sum vellum* > SHA256SUMS
+	tar -C $(WEB) --sort=name --owner=0 --group=0 --numeric-owner --mode=go-w,a+rX --mtime=@$(SOURCE_DATE_EPOCH) \
+		--transform 's,^\.,vellum-$(VERSION)-web,' -cf $(DIST)/web.tar .
+	gzip -9n < $(DIST)/web.tar > $(DIST)/vellum-$(VERSION)-web.tar.gz && rm $(DIST)/web.tar
+	git archive --format=tar --prefix=vellum-$(VERSION)/ -o $(DIST)/source.tar HEAD
+	gzip -9n < $(DIST)/source.tar > $(DIST)/vellum-$(VERSION).tar.gz && rm $(DIST)/source.tar
+	cd $(DIST) && printf '%s\n' vellum* | LC_ALL=C sort | xargs sha256sum > SHA256SUMS
+
+release-ready:
+	@git rev-parse -q --verify HEAD >/dev/null 2>&1 || \
+		{ echo "make release: $(CURDIR) is not a git checkout: a release is made from a commit" >&2; exit 1; }
+	@[ "$(VELLUM_RELEASE_DIRTY)" = 1 ] || [ -z "$$(git status --porcelain)" ] || \
+		{ echo "make release: the tree has changes not committed (VELLUM_RELEASE_DIRTY=1 releases it anyway)" >&2; exit 1; }
 	@echo "Wrote $(CURDIR)/$(DIST):" && cd $(DIST) && ls -l vellum* SHA256SUMS | awk '{print "  " $$5 "\t" $$9}'
 
 # Two releases of this commit, built in two clean clones at different paths at different
-# times, must be the same bytes: their SHA256SUMS are compared (diffoscope shows why not).
+# times, one under umask 077 in another time zone and locale, must be the same bytes: their
+# SHA256SUMS are compared (diffoscope shows why not). Every directory in both packages must be
+# 0755; and a release must refuse the second clone once it has an uncommitted change, and the
+# source tarball unpacked, which is no git checkout.
 release-check:
 	@set -e; a=$$(mktemp -d /tmp/vellum-release-a.XXXXXX); b=$$(mktemp -d /tmp/vellum-release-bb.XXXXXX); \
 	git clone -q $(CURDIR) $$a/vellum; git clone -q $(CURDIR) $$b/src/vellum; \
 	$(MAKE) -C $$a/vellum release TESTS=OFF >$$a/log 2>&1 || { tail -n 30 $$a/log; exit 1; }; \
 	sleep 2; \
-	$(MAKE) -C $$b/src/vellum release TESTS=OFF >$$b/log 2>&1 || { tail -n 30 $$b/log; exit 1; }; \
+	localedef -i en_US -f UTF-8 $$b/en_US.UTF-8 2>/dev/null || true; \
+	(umask 077 && export TZ=Pacific/Kiritimati LOCPATH=$$b LC_ALL=en_US.UTF-8 && $(MAKE) -C $$b/src/vellum release TESTS=OFF) \
+		>$$b/log 2>&1 || { tail -n 30 $$b/log; exit 1; }; \
 	cat $$a/vellum/$(DIST)/SHA256SUMS; \
+	for dist in $$a/vellum/$(DIST) $$b/src/vellum/$(DIST); do \
+		closed=$$(dpkg-deb -c $$dist/vellum_*.deb | awk '/^d/ && $$1 != "drwxr-xr-x"'; \
+			rpm -qp --qf '[%{FILEMODES:perms} %{FILENAMES}\n]' $$dist/vellum-*.rpm | awk '/^d/ && $$1 != "drwxr-xr-x"'); \
+		[ -z "$$closed" ] || { echo "FAILED: directories in the packages that are not 0755:"; echo "$$closed"; exit 1; }; \
+	done; \
+	echo "more" >> $$b/src/vellum/README.md; \
+	if $(MAKE) -C $$b/src/vellum release TESTS=OFF >$$b/dirty.log 2>&1; then echo "FAILED: a dirty tree was released"; exit 1; fi; \
+	tar -C $$b -xzf $$a/vellum/$(DIST)/vellum-$(VERSION).tar.gz; \
+	if $(MAKE) -C $$b/vellum-$(VERSION) release TESTS=OFF >$$b/exported.log 2>&1; then echo "FAILED: a tree without git was released"; exit 1; fi; \
+	echo "release-check: refused, as they must be: $$(grep -h 'make release:' $$b/dirty.log $$b/exported.log | tr '\n' ' ')"; \
 	if cmp -s $$a/vellum/$(DIST)/SHA256SUMS $$b/src/vellum/$(DIST)/SHA256SUMS; then \
 		echo "release-check: two builds of one commit gave the same bytes"; rm -rf $$a $$b; \
 	else \

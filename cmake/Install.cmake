@@ -8,6 +8,28 @@ include(GNUInstallDirs)
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
   OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
+# The directories the install puts files in, and those on the way to them below the prefix.
+# The ones it has to make are made with the umask's permissions (under umask 077, for root
+# alone); they are set to 0755 at the end, as every package has them. Those that were there
+# already keep theirs.
+set(installed_directories)
+foreach(directory ${CMAKE_INSTALL_BINDIR} ${CMAKE_INSTALL_DATADIR}/applications ${CMAKE_INSTALL_DATADIR}/metainfo
+    ${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/apps ${CMAKE_INSTALL_DATADIR}/icons/hicolor/128x128/apps
+    ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps ${CMAKE_INSTALL_MANDIR}/man6 ${CMAKE_INSTALL_DOCDIR})
+  while(NOT directory STREQUAL "" AND NOT directory STREQUAL ".")
+    list(APPEND installed_directories ${directory})
+    get_filename_component(directory ${directory} DIRECTORY)
+  endwhile()
+endforeach()
+list(REMOVE_DUPLICATES installed_directories)
+install(CODE "
+  set(vellum_made_directories)
+  foreach(directory ${installed_directories})
+    if(NOT EXISTS \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${directory}\")
+      list(APPEND vellum_made_directories \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${directory}\")
+    endif()
+  endforeach()")
+
 foreach(resolution IN LISTS VELLUM_RESOLUTIONS)
   vellum_resolution(resolution)
   install(TARGETS vellum-${SUFFIX} vellum-capture-${SUFFIX} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -46,6 +68,46 @@ foreach(program IN LISTS VELLUM_LINUX_PROGRAMS)
 endforeach()
 install(FILES README.md packaging/copyright ${PROJECT_BINARY_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
+# The changelog again, for the RPM (newest first, each entry headed by its date, author and
+# version), and the date of this release for the AppStream metadata, which software centres
+# read from /usr/share/metainfo.
+file(STRINGS ${PROJECT_BINARY_DIR}/changelog changelog_lines)
+set(rpm_changelog "")
+set(entry "")
+set(RELEASE_DATE "")
+set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
+foreach(line IN LISTS changelog_lines)
+  if(line MATCHES "^vellum \\(([^)]*)\\)")
+    set(entry_version ${CMAKE_MATCH_1})
+  elseif(line MATCHES "^  \\* (.*)")
+    string(APPEND entry "- ${CMAKE_MATCH_1}\n")
+  elseif(line MATCHES "^    (.*)")
+    string(APPEND entry "  ${CMAKE_MATCH_1}\n")
+  elseif(line MATCHES "^ -- (.*)  ([A-Z][a-z][a-z]), ([0-9][0-9]) ([A-Z][a-z][a-z]) ([0-9][0-9][0-9][0-9])")
+    string(APPEND rpm_changelog "* ${CMAKE_MATCH_2} ${CMAKE_MATCH_4} ${CMAKE_MATCH_3} ${CMAKE_MATCH_5} ${CMAKE_MATCH_1}"
+      " - ${entry_version}-1\n${entry}\n")
+    if(RELEASE_DATE STREQUAL "")
+      list(FIND months ${CMAKE_MATCH_4} month)
+      math(EXPR month "${month} + 1" OUTPUT_FORMAT DECIMAL)
+      string(LENGTH "${month}" digits)
+      if(digits EQUAL 1)
+        set(month 0${month})
+      endif()
+      set(RELEASE_DATE "${CMAKE_MATCH_5}-${month}-${CMAKE_MATCH_3}")
+    endif()
+    set(entry "")
+  endif()
+endforeach()
+file(WRITE ${PROJECT_BINARY_DIR}/rpm-changelog "${rpm_changelog}")
+configure_file(packaging/vellum.metainfo.xml.in org.example.vellum.metainfo.xml @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/org.example.vellum.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+install(CODE "
+  foreach(directory IN LISTS vellum_made_directories)
+    file(CHMOD \"\${directory}\" DIRECTORY_PERMISSIONS
+      OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+  endforeach()")
+
 # `make package` writes the .deb; `make release` also an .rpm for Fedora and openSUSE from the
 # same rules (cpack -G RPM), its library requirements found by rpmbuild.
 set(CPACK_GENERATOR DEB)
@@ -76,11 +138,15 @@ set(CPACK_RPM_PACKAGE_URL "https://vellum.example.org/")
 set(CPACK_RPM_PACKAGE_RELEASE 1)
 set(CPACK_RPM_PACKAGE_AUTOREQ ON)
 set(CPACK_RPM_PACKAGE_AUTOPROV OFF)
+set(CPACK_RPM_PACKAGE_VENDOR "The Vellum authors")
+set(CPACK_RPM_CHANGELOG_FILE ${PROJECT_BINARY_DIR}/rpm-changelog)
+# The menu entries, icons and manual page work only under /usr.
+set(CPACK_RPM_PACKAGE_RELOCATABLE OFF)
 # The directories the files go into belong to the system, not to this package.
 set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION /usr/share/applications /usr/share/icons /usr/share/icons/hicolor
   /usr/share/icons/hicolor/48x48 /usr/share/icons/hicolor/48x48/apps /usr/share/icons/hicolor/128x128
   /usr/share/icons/hicolor/128x128/apps /usr/share/icons/hicolor/256x256 /usr/share/icons/hicolor/256x256/apps
-  /usr/share/man /usr/share/man/man6 /usr/share/doc)
+  /usr/share/man /usr/share/man/man6 /usr/share/doc /usr/share/metainfo)
 # Reproducible: every file dated SOURCE_DATE_EPOCH (rpm would only clamp the newer ones, and
 # installing keeps the sources' own times), no build host, no build-id links.
 set(CPACK_RPM_SPEC_INSTALL_POST

@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # The Debian package as a user gets it (`make package` builds it): lintian reports no error or
-# warning, both menu entries and the manual page are valid, it holds exactly the expected
+# warning, both menu entries, the manual page and the software centres' metadata are valid, it holds exactly the expected
 # files, its dependencies are runtime libraries only, and its capture tool, unpacked, writes
 # exactly the build tree's PNG on the test X server.
 set -u
 bin=$1
 deb=$(ls "$bin"/vellum_*.deb 2>/dev/null | head -n 1)
 [ -n "$deb" ] || { echo "SKIPPED: no package in $bin (make package builds it)"; exit 77; }
-for tool in lintian desktop-file-validate man dpkg-deb; do
+for tool in lintian desktop-file-validate man dpkg-deb appstreamcli; do
     command -v $tool >/dev/null || { echo "SKIPPED: $tool is not installed"; exit 77; }
 done
 root=$(mktemp -d)
@@ -20,6 +20,8 @@ dpkg-deb -x "$deb" "$root"
 desktop-file-validate "$root"/usr/share/applications/vellum-{1080,720}.desktop || fail "desktop entries"
 warnings=$(man --warnings -E UTF-8 -l "$root/usr/share/man/man6/vellum-1080.6.gz" 2>&1 >/dev/null)
 [ -z "$warnings" ] || fail "the manual page: $warnings"
+appstreamcli validate --no-net --pedantic "$root"/usr/share/metainfo/*.metainfo.xml >"$root/appstream.txt" 2>&1 ||
+    fail "the AppStream metadata: $(cat "$root/appstream.txt")"
 
 files=$(cd "$root" && find . -type f -o -type l | sort | tr '\n' ' ')
 expected="./usr/bin/vellum-1080 ./usr/bin/vellum-720 ./usr/bin/vellum-capture-1080 ./usr/bin/vellum-capture-720 \
@@ -28,7 +30,7 @@ expected="./usr/bin/vellum-1080 ./usr/bin/vellum-720 ./usr/bin/vellum-capture-10
 ./usr/share/icons/hicolor/128x128/apps/vellum.png ./usr/share/icons/hicolor/256x256/apps/vellum.png \
 ./usr/share/icons/hicolor/48x48/apps/vellum.png ./usr/share/man/man6/vellum-1080.6.gz \
 ./usr/share/man/man6/vellum-720.6.gz ./usr/share/man/man6/vellum-capture-1080.6.gz \
-./usr/share/man/man6/vellum-capture-720.6.gz "
+./usr/share/man/man6/vellum-capture-720.6.gz ./usr/share/metainfo/org.example.vellum.metainfo.xml "
 [ "$files" = "$expected" ] || fail "the package holds: $files"
 # The RPM holds the same files, and rpmlint finds no error in it.
 rpm=$(ls "$bin"/vellum-*.rpm 2>/dev/null | head -n 1)
