@@ -11,7 +11,7 @@ for tool in lintian desktop-file-validate man dpkg-deb appstreamcli; do
     command -v $tool >/dev/null || { echo "SKIPPED: $tool is not installed"; exit 77; }
 done
 root=$(mktemp -d)
-trap 'rm -rf "$root"' EXIT
+trap 'rm -rf "$root" "$root.appstream"' EXIT
 fail() { echo "FAILED: $*"; exit 1; }
 
 tags=$(lintian "$deb" 2>/dev/null | grep -E '^[EW]: ')
@@ -20,8 +20,8 @@ dpkg-deb -x "$deb" "$root"
 desktop-file-validate "$root"/usr/share/applications/vellum-{1080,720}.desktop || fail "desktop entries"
 warnings=$(man --warnings -E UTF-8 -l "$root/usr/share/man/man6/vellum-1080.6.gz" 2>&1 >/dev/null)
 [ -z "$warnings" ] || fail "the manual page: $warnings"
-appstreamcli validate --no-net --pedantic "$root"/usr/share/metainfo/*.metainfo.xml >"$root/appstream.txt" 2>&1 ||
-    fail "the AppStream metadata: $(cat "$root/appstream.txt")"
+appstreamcli validate --no-net --pedantic "$root"/usr/share/metainfo/*.metainfo.xml >"$root.appstream" 2>&1 ||
+    fail "the AppStream metadata: $(cat "$root.appstream")"
 
 files=$(cd "$root" && find . -type f -o -type l | sort | tr '\n' ' ')
 expected="./usr/bin/vellum-1080 ./usr/bin/vellum-720 ./usr/bin/vellum-capture-1080 ./usr/bin/vellum-capture-720 \
