@@ -141,6 +141,7 @@ set(CPACK_RPM_PACKAGE_AUTOPROV OFF)
 set(CPACK_RPM_PACKAGE_VENDOR "The Vellum authors")
 set(CPACK_RPM_CHANGELOG_FILE ${PROJECT_BINARY_DIR}/rpm-changelog)
 # The menu entries, icons and manual page work only under /usr.
+set(CPACK_PACKAGE_RELOCATABLE OFF)
 set(CPACK_RPM_PACKAGE_RELOCATABLE OFF)
 # The directories the files go into belong to the system, not to this package.
 set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION /usr/share/applications /usr/share/icons /usr/share/icons/hicolor
