@@ -176,13 +176,13 @@ release: release-ready package dist web
 	git archive --format=tar --prefix=vellum-$(VERSION)/ -o $(DIST)/source.tar HEAD
 	gzip -9n < $(DIST)/source.tar > $(DIST)/vellum-$(VERSION).tar.gz && rm $(DIST)/source.tar
 	cd $(DIST) && printf '%s\n' vellum* | LC_ALL=C sort | xargs sha256sum > SHA256SUMS
+	@echo "Wrote $(CURDIR)/$(DIST):" && cd $(DIST) && ls -l vellum* SHA256SUMS | awk '{print "  " $$5 "\t" $$9}'
 
 release-ready:
 	@git rev-parse -q --verify HEAD >/dev/null 2>&1 || \
 		{ echo "make release: $(CURDIR) is not a git checkout: a release is made from a commit" >&2; exit 1; }
 	@[ "$(VELLUM_RELEASE_DIRTY)" = 1 ] || [ -z "$$(git status --porcelain)" ] || \
 		{ echo "make release: the tree has changes not committed (VELLUM_RELEASE_DIRTY=1 releases it anyway)" >&2; exit 1; }
-	@echo "Wrote $(CURDIR)/$(DIST):" && cd $(DIST) && ls -l vellum* SHA256SUMS | awk '{print "  " $$5 "\t" $$9}'
 
 # Two releases of this commit, built in two clean clones at different paths at different
 # times, one under umask 077 in another time zone and locale, must be the same bytes: their
