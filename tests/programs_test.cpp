@@ -3,7 +3,10 @@
 
 #include "harness.h"
 
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 
@@ -22,9 +25,13 @@ TEST_P(Programs, CaptureRejectsBadArguments)
              {capture, "a.png", "b.png"},
              {capture, "--fast", "a.png"}}) {
         EXPECT_TRUE(Exited(RunProgram(args, errors), 2)) << args.size();
-        EXPECT_NE(ReadFile(errors).find("usage:"), std::string::npos);
+        EXPECT_EQ(Lines(ReadFile(errors)), 1) << ReadFile(errors);
+        EXPECT_NE(ReadFile(errors).find("--help' lists the options"), std::string::npos) << ReadFile(errors);
     }
     EXPECT_FALSE(fs::exists("a.png"));
+    const fs::path help = Scratch() / "help.txt";
+    EXPECT_TRUE(Exited(RunProgram({"/bin/sh", "-c", "exec \"$0\" --help >\"$1\"", capture, help.string()}, errors), 0));
+    EXPECT_EQ(ReadFile(help).rfind("usage: ", 0), 0u) << ReadFile(help);
 }
 
 TEST_P(Programs, CaptureLeavesNoFileWhereItCannotWrite)
@@ -39,8 +46,8 @@ TEST_P(Programs, CaptureLeavesNoFileWhereItCannotWrite)
     const fs::path dir = Scratch() / "occupied";
     fs::create_directories(dir / "inside");
     EXPECT_TRUE(Exited(RunProgram({capture, dir.string(), "--stage", "render"}, errors, false), 1));
-    EXPECT_EQ(ReadFile(errors), "vellum-capture-" + std::string(GetParam().suffix) + ": cannot write " +
-                                    dir.string() + ": Is a directory\n");
+    EXPECT_EQ(ReadFile(errors), "vellum-capture-" + std::string(GetParam().suffix) + ": cannot write '" +
+                                    dir.string() + "': Is a directory\n");
 }
 
 // Each stage's PNG is that buffer, top row first, and the stages fit together: the composite
@@ -254,7 +261,7 @@ TEST(CaptureTargets, WriteInPlaceOrReplaceKeepingTheMode)
     expectPinned(received);
 
     EXPECT_TRUE(Exited(RunProgram({capture, "/dev/full"}, errors), 1));
-    EXPECT_EQ(ReadFile(errors), "vellum-capture-720: cannot write /dev/full: No space left on device\n");
+    EXPECT_EQ(ReadFile(errors), "vellum-capture-720: cannot write '/dev/full': No space left on device\n");
 
     const fs::path kept = Scratch() / "kept.png";
     std::ofstream(kept) << "old";
@@ -283,6 +290,7 @@ TEST(CaptureTargets, FollowLinksAndRefuseWhatCpRefuses)
     const Image& frame = CapturedFrame({"720", 1280, 720});
 
     const fs::path linked = Scratch() / "linked.png", link = Scratch() / "link.png";
+    std::ofstream(linked) << "old";
     fs::create_symlink("linked.png", link);
     EXPECT_TRUE(Exited(RunProgram({capture, link.string()}, errors), 0)) << ReadFile(errors);
     EXPECT_TRUE(fs::is_symlink(link)) << "the link was replaced";
@@ -323,6 +331,8 @@ TEST(CaptureTargets, FollowLinksAndRefuseWhatCpRefuses)
     fs::permissions(readOnly, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     std::vector<std::string> as;
     if (root) {
+        // The scratch folder is root's alone; nobody must reach the files to be refused them.
+        fs::permissions(Scratch(), fs::perms::group_exec | fs::perms::others_exec, fs::perm_options::add);
         std::ofstream(roots) << "root's";
         ASSERT_EQ(chown(home.c_str(), 65534, 65534), 0);
         ASSERT_EQ(chown(readOnly.c_str(), 65534, 65534), 0);
@@ -336,6 +346,47 @@ TEST(CaptureTargets, FollowLinksAndRefuseWhatCpRefuses)
         EXPECT_TRUE(fs::file_size(refused) < 10) << refused << " was replaced";
     }
     if (!root) std::printf("SKIPPED: the case of another user's file needs root to make one\n");
+
+    // Refused at once, each in one line: a dangling link (cp will not write through one), a
+    // socket, and a name holding a newline, quoted as cp quotes it.
+    const fs::path dangling = Scratch() / "dangling.png";
+    fs::create_symlink("made-by-nobody.png", dangling);
+    EXPECT_TRUE(Exited(RunProgram({capture, dangling.string()}, errors, false), 1));
+    EXPECT_EQ(ReadFile(errors), "vellum-capture-720: not writing through dangling symlink '" + dangling.string() + "'\n");
+    EXPECT_FALSE(fs::exists(Scratch() / "made-by-nobody.png"));
+    const fs::path socketPath = Scratch() / "socket";
+    const int listening = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socketPath.c_str());
+    ASSERT_EQ(bind(listening, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    EXPECT_TRUE(Exited(RunProgram({capture, socketPath.string()}, errors, false), 1));
+    EXPECT_EQ(ReadFile(errors), "vellum-capture-720: cannot write '" + socketPath.string() + "': No such device or address\n");
+    close(listening);
+    EXPECT_TRUE(Exited(RunProgram({capture, (Scratch() / "no-dir" / "a\nb.png").string()}, errors, false), 1));
+    EXPECT_EQ(Lines(ReadFile(errors)), 1) << ReadFile(errors);
+    EXPECT_NE(ReadFile(errors).find("'$'\\012''b.png'"), std::string::npos) << ReadFile(errors);
+    if (!root) return;
+
+    // As nobody: its own file in a directory it may not write is refused with the directory
+    // named, since the file is replaced through a new one beside it. As root: nobody's link in
+    // a sticky directory that anyone may write is not followed, as protected_symlinks would not.
+    const fs::path shared = Scratch() / "shared";
+    fs::create_directory(shared);
+    std::ofstream(shared / "mine.png") << "nobody's";
+    ASSERT_EQ(chown((shared / "mine.png").c_str(), 65534, 65534), 0);
+    std::vector<std::string> args = as;
+    args.insert(args.end(), {capture, (shared / "mine.png").string()});
+    EXPECT_TRUE(Exited(RunProgram(args, errors, false), 1));
+    EXPECT_EQ(ReadFile(errors), "vellum-capture-720: cannot write '" + (shared / "mine.png").string() + "': the directory '" +
+                                    shared.string() + "': Permission denied\n");
+    fs::permissions(shared, fs::perms::all | fs::perms::sticky_bit);
+    std::ofstream(home / "roots-secret.png") << "root's";
+    fs::create_symlink(home / "roots-secret.png", shared / "planted.png");
+    ASSERT_EQ(lchown((shared / "planted.png").c_str(), 65534, 65534), 0);
+    EXPECT_TRUE(Exited(RunProgram({capture, (shared / "planted.png").string()}, errors, false), 1));
+    EXPECT_NE(ReadFile(errors).find("planted.png': Permission denied\n"), std::string::npos) << ReadFile(errors);
+    EXPECT_LT(fs::file_size(home / "roots-secret.png"), 10u) << "written through another user's link";
 }
 
 // Signals ignored at start, as under nohup, stay ignored: SIGHUP ends neither program.

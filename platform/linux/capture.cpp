@@ -7,7 +7,10 @@
 // (never a partial PNG, permissions and, for root, owner kept); devices and FIFOs written in
 // place; one line and status 1 or 2 on every failure.
 // Symbolic links are written through to the file they name, and a target that cp would refuse
-// (a file or directory the user may not write, a name too long) is refused before the render.
+// (a file or directory the user may not write, a name too long, a dangling link, a link the
+// kernel's protected_symlinks would not follow, a socket) is refused before the render, with
+// the name quoted as cp quotes it. Replacing a file gives the name a new file, as cp
+// --remove-destination does: other hard links to the old one keep the old picture.
 // Not handled: a target that another program changes while the render runs.
 
 #include <GLFW/glfw3.h>
@@ -50,10 +53,10 @@ static void PrintStageTime(const char* stage)
     stageStart = Clock::now();
 }
 
-static const char usage[] =
+static const char help[] =
     "usage: " VELLUM_PROGRAM " OUT.png [--stage frame|render|composite|grain|vignette] [--timings]\n"
     "       [--no-accumulation-buffer] [--accumulation driver|cpu]\n"
-    "       " VELLUM_PROGRAM " --version\n"
+    "       " VELLUM_PROGRAM " --version | --help\n"
     "  frame      the finished frame as drawn (default)\n"
     "  render     the averaged render, before the vignette and grain\n"
     "  composite  the render under the vignette, before the grain\n"
@@ -65,6 +68,32 @@ static const char usage[] =
     "--accumulation draws and averages the passes in the system's OpenGL and its accumulation\n"
     "  buffer even where the start-up check rejects it (driver), or in Vellum's own OpenGL on\n"
     "  the CPU even where the check accepts it (cpu)\n";
+
+// A name as cp quotes it in its messages: in single quotes, and a control character (a
+// newline, say) as a $'...' escape between quoted parts, so that every message is one line.
+static std::string Quoted(const std::string& name)
+{
+    std::string quoted = "'";
+    for (const unsigned char c : name) {
+        if (c == '\'') {
+            quoted += "'\\''";
+        } else if (c < 32 || c == 127) {
+            static const char digits[] = "01234567";
+            const char escape[] = {'\'', '$', '\'', '\\', digits[c >> 6], digits[(c >> 3) & 7], digits[c & 7], '\'', '\'', 0};
+            quoted += escape;
+        } else {
+            quoted += char(c);
+        }
+    }
+    return quoted + "'";
+}
+
+// One line for a bad command line, and status 2.
+static int BadArguments(const std::string& what)
+{
+    std::fprintf(stderr, VELLUM_PROGRAM ": %s; '" VELLUM_PROGRAM " --help' lists the options\n", what.c_str());
+    return 2;
+}
 
 // A regular file (or a new one) is written to a temporary file in the same directory and
 // renamed over the target only once complete, so an interrupted or failed run never leaves a
@@ -86,8 +115,21 @@ static void RemoveTemporaryAndDie(int signal)
 [[noreturn]] static void FailOnFile(const std::string& out, int error)
 {
     if (temporaryExists) unlinkat(directoryFd, temporaryName, 0);
-    std::fprintf(stderr, VELLUM_PROGRAM ": cannot write %s: %s\n", out.c_str(), std::strerror(error));
+    std::fprintf(stderr, VELLUM_PROGRAM ": cannot write %s: %s\n", Quoted(out).c_str(), std::strerror(error));
     std::exit(1);
+}
+
+// As the kernel's protected_symlinks (off on some systems) would: a link in a sticky directory
+// that others may write is followed only by its owner, or where the directory's owner owns it
+// too. Otherwise another user could make root write wherever the link points.
+static bool FollowedSafely(const std::string& link, const struct stat& linkStatus)
+{
+    const std::size_t slash = link.rfind('/');
+    const std::string directory = slash == std::string::npos ? "." : slash == 0 ? "/" : link.substr(0, slash);
+    struct stat parent {};
+    if (stat(directory.c_str(), &parent) != 0) return true;
+    const bool shared = (parent.st_mode & S_ISVTX) && (parent.st_mode & S_IWOTH);
+    return !shared || linkStatus.st_uid == geteuid() || linkStatus.st_uid == parent.st_uid;
 }
 
 // libpng reports through errno and the return value here, not on stderr.
@@ -95,12 +137,17 @@ static void PngFailed(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 static void PngWarned(png_structp, png_const_charp) {}
 
 // The file a path names once its symbolic links are followed, as far as they lead (a link may
-// name a file yet to be made); the path itself where the links go round for too long.
+// name a file yet to be made); the path itself where the links go round for too long, or a
+// link may not be followed (error set).
 static std::string FollowLinks(std::string path, int& error)
 {
     for (int hops = 0; hops < 40; ++hops) {
         struct stat link {};
         if (lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return path;
+        if (!FollowedSafely(path, link)) {
+            error = EACCES;
+            return path;
+        }
         std::string target(std::size_t(link.st_size > 0 ? link.st_size : PATH_MAX) + 1, '\0');
         const ssize_t length = readlink(path.c_str(), target.data(), target.size());
         if (length < 0) return path;
@@ -142,6 +189,11 @@ int main(int argc, char** argv)
     bool timings = false, accumulationBuffer = true;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        if (arg == "--help" && argc == 2) {
+            if (std::fputs(help, stdout) >= 0 && std::fflush(stdout) == 0) return 0;
+            std::fprintf(stderr, VELLUM_PROGRAM ": cannot write the help: %s\n", std::strerror(errno));
+            return 1;
+        }
         if (arg == "--stage" && i + 1 < argc) stage = argv[++i];
         else if (arg == "--version" && argc == 2) {
             if (std::puts(VELLUM_PROGRAM " " VELLUM_VERSION) >= 0 && std::fflush(stdout) == 0) return 0;
@@ -155,23 +207,31 @@ int main(int argc, char** argv)
         else if (arg == "--accumulation" && i + 1 < argc && std::string(argv[i + 1]) == "cpu")
             accumulationChoice = AccumulationChoice::Cpu, ++i;
         else if (arg.rfind('-', 0) != 0 && out.empty()) out = arg;
-        else { std::fputs(usage, stderr); return 2; }
+        else if (arg == "--stage") return BadArguments("--stage needs a stage");
+        else if (arg == "--accumulation") return BadArguments("--accumulation takes driver or cpu");
+        else if (arg.rfind('-', 0) != 0) return BadArguments("one output file only, not also " + Quoted(arg));
+        else return BadArguments("unknown option " + Quoted(arg));
     }
     const std::uint8_t* buffer = stage == "render"    ? renderImage
                                : stage == "composite" ? compositeImage
                                : stage == "grain"     ? grainImage
                                : stage == "vignette"  ? vignetteMask
                                                       : nullptr;
-    if (out.empty() || (!buffer && stage != "frame")) {
-        std::fputs(usage, stderr);
-        return 2;
-    }
+    if (out.empty()) return BadArguments("no output file given");
+    if (!buffer && stage != "frame") return BadArguments("no stage " + Quoted(stage) + " (frame, render, composite, grain or vignette)");
 
     // Everything that can be known about the target is checked before the long render, as cp
     // would: a path too long, a directory, a file or directory the user may not write.
     struct stat target {};
     const bool exists = stat(out.c_str(), &target) == 0;
+    const bool missing = !exists && errno == ENOENT;
     const bool direct = exists && !S_ISREG(target.st_mode) && !S_ISDIR(target.st_mode);
+    struct stat named {};
+    if (missing && lstat(out.c_str(), &named) == 0 && S_ISLNK(named.st_mode)) {
+        std::fprintf(stderr, VELLUM_PROGRAM ": not writing through dangling symlink %s\n", Quoted(out).c_str());
+        return 1;
+    }
+    if (exists && S_ISSOCK(target.st_mode)) FailOnFile(out, ENXIO);
     int linkError = 0;
     const std::string file = direct ? out : FollowLinks(out, linkError);
     const std::size_t slash = file.rfind('/');
@@ -183,7 +243,14 @@ int main(int argc, char** argv)
     if (exists && access(out.c_str(), W_OK) != 0) FailOnFile(out, errno);
     if (!direct) {
         directoryFd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (directoryFd < 0 || faccessat(directoryFd, ".", W_OK | X_OK, 0) != 0) FailOnFile(out, errno);
+        if (directoryFd < 0) FailOnFile(out, errno);
+        // The file is replaced through a new one beside it, so its directory must take one.
+        if (faccessat(directoryFd, ".", W_OK | X_OK, 0) != 0) {
+            const int error = errno;
+            std::fprintf(stderr, VELLUM_PROGRAM ": cannot write %s: the directory %s: %s\n", Quoted(out).c_str(),
+                         Quoted(directory).c_str(), std::strerror(error));
+            return 1;
+        }
     }
     CatchTerminationSignals(RemoveTemporaryAndDie);
 
@@ -261,7 +328,8 @@ int main(int argc, char** argv)
     errno = 0;
     const bool written = WritePng(png, buffer);
     const int writeError = errno ? errno : EIO;
-    if (std::fclose(png) != 0 || !written) FailOnFile(out, writeError);
+    if (std::fclose(png) != 0) FailOnFile(out, written ? errno : writeError);
+    if (!written) FailOnFile(out, writeError);
     if (!direct && renameat(directoryFd, temporaryName, directoryFd, name.c_str()) != 0) FailOnFile(out, errno);
     return 0;
 }
