@@ -6,7 +6,7 @@ JOBS     ?= $(shell nproc 2>/dev/null || echo 2)
 XVFB     := xvfb-run -a -e /tmp/vellum-xvfb.log -s "-screen 0 1920x1080x24 -noreset"
 PACKAGES := locales build-essential cmake libglfw3-dev libgl-dev libgl1-mesa-dri libpng-dev \
             libgtest-dev libbenchmark-dev libx11-dev libxtst-dev xvfb xauth python3 \
-            weston xwayland xserver-xorg-core xserver-xorg-video-dummy libxrandr-dev libxfixes-dev \
+            weston xwayland xserver-xorg-core xserver-xorg-video-dummy libxrandr-dev libxfixes-dev libxss-dev \
             clang-tidy cppcheck dpkg-dev lintian desktop-file-utils man-db rpm rpmlint appstream
 SUDO     := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 # TESTS=OFF builds the programs without their tests and benchmarks (as `make release-check`'s

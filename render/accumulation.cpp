@@ -15,6 +15,7 @@
 
 #include <cstdlib>
 
+#include "core/buffers.h"
 #include "gl/soft_gl.h"
 #include "render/render.h"
 
@@ -90,14 +91,16 @@ static void AskAccumulationBuffer()
 }
 
 // The check always runs, so that its answers can be reported, even where a caller has chosen
-// the path itself.
+// the path itself. A framebuffer smaller than the picture cannot hold the passes.
 const OpenGl* ChoosePassOpenGl()
 {
     AskAccumulationBuffer();
+    const bool fits = (framebufferWidth == 0 || framebufferWidth >= ScreenWidth) &&
+                      (framebufferHeight == 0 || framebufferHeight >= ScreenHeight);
     switch (accumulationChoice) {
-    case AccumulationChoice::Driver: passesDrawnByHost = accumulationAnswers.bits > 0; break;
+    case AccumulationChoice::Driver: passesDrawnByHost = accumulationAnswers.bits > 0 && fits; break;
     case AccumulationChoice::Cpu: passesDrawnByHost = false; break;
-    default: passesDrawnByHost = AccumulationFault(accumulationAnswers) == nullptr;
+    default: passesDrawnByHost = AccumulationFault(accumulationAnswers) == nullptr && fits;
     }
     return passesDrawnByHost ? openGl : &softGl;
 }

@@ -15,10 +15,10 @@ constexpr float PassWeight = 0.003921569f;  // 1/255, so the 255 passes sum to t
 void DrawShiftedPass();
 
 // The size of the framebuffer the frames are presented in, where a host knows it differs from
-// ScreenWidth x ScreenHeight (a scaled desktop, a compositor that sizes the window itself);
-// 0 means the same. The render is drawn at ScreenWidth x ScreenHeight in its lower-left corner
-// all the same (so the framebuffer must be at least that large), and each frame is scaled to
-// fill it, aspect kept, centred.
+// ScreenWidth x ScreenHeight (a scaled desktop, a compositor that sizes the window itself, a
+// screen smaller than the picture); 0 means the same. The render is ScreenWidth x ScreenHeight
+// all the same (drawn in Vellum's own OpenGL where the framebuffer is smaller), and each frame
+// is scaled to fit it, aspect kept, centred.
 extern int framebufferWidth, framebufferHeight;
 
 // Called, when set, as each part of the one-time render ends: "grain", "vignette", "passes",

@@ -6,6 +6,7 @@
 
 #include <X11/extensions/Xfixes.h>
 #include <X11/extensions/Xrandr.h>
+#include <X11/extensions/scrnsaver.h>
 
 #include <sys/resource.h>
 
@@ -74,14 +75,6 @@ void SetScreen(Display* display, Mode screen, Mode mode)
         }
     XRRFreeScreenResources(resources);
     XSync(display, False);
-}
-
-Image TopLeft(const Image& image, int width, int height)
-{
-    Image part{width, height, {}};
-    for (int y = 0; y < height; ++y)
-        part.rgba.insert(part.rgba.end(), image.At(0, y), image.At(0, y) + 4 * width);
-    return part;
 }
 
 // The deliverable's top-level window, if it has one yet.
@@ -370,13 +363,17 @@ TEST(Desktop, NoModeChangeShowsTheFrameInAWindow)
     Display* display = OpenDisplay();
     ASSERT_NE(display, nullptr);
     const fs::path errors = Scratch() / "desktop.txt";
+    // A screen smaller than the picture shows all of it, zoomed down to fit; a larger one
+    // without the mode shows it at the top-left.
     for (const auto& [build, screen, mode] : {std::tuple{Build{"1080", 1920, 1080}, Mode{1280, 720}, Mode{1280, 720}},
                                               std::tuple{Build{"720", 1280, 720}, Mode{1920, 1080}, Mode{0, 0}}}) {
-        const Image frame = TopLeft(CapturedFrame(build), std::min(screen.width, build.width),
-                                    std::min(screen.height, build.height));
+        const Image& frame = CapturedFrame(build);
         SetScreen(display, screen, mode);
         const pid_t pid = Start({Program(std::string("vellum-") + build.suffix)}, errors);
-        EXPECT_TRUE(WaitForScreen(display, pid, frame)) << build.suffix << ": " << ReadFile(errors);
+        const double zoom = std::min(1.0, double(screen.width) / build.width);
+        EXPECT_TRUE(WaitForZoomed(display, pid, frame, std::min(screen.width, build.width),
+                                  std::min(screen.height, build.height), zoom))
+            << build.suffix << ": " << ReadFile(errors);
         PressKey(display, XK_Escape);
         EXPECT_TRUE(Exited(Wait(pid, 60s), 0)) << build.suffix << ": " << ReadFile(errors);
         EXPECT_LE(Lines(ReadFile(errors)), 1) << ReadFile(errors);
@@ -398,10 +395,14 @@ TEST(Desktop, ASecondProgramLeavesTheFirstAndTheDesktopsMode)
     const fs::path errors = Scratch() / "first.txt", second = Scratch() / "second.txt";
     const pid_t first = Start({Program("vellum-720")}, errors);
     ASSERT_TRUE(WaitForScreen(display, first, CapturedFrame({"720", 1280, 720}))) << ReadFile(errors);
-    for (const char* other : {"vellum-1080", "vellum-720"}) {
-        EXPECT_TRUE(Exited(RunProgram({Program(other)}, second), 1)) << other;
+    // The same display however it is spelled, and with a Wayland display named beside it.
+    const std::string number = std::string(DisplayString(display)).substr(1);
+    for (const auto& [other, spelling] : {std::pair{"vellum-1080", ":" + number}, std::pair{"vellum-720", "unix:" + number + ".0"},
+                                          std::pair{"vellum-720", ":" + number + ".0"}}) {
+        EXPECT_TRUE(Exited(RunProgram({"/usr/bin/env", "DISPLAY=" + spelling, "WAYLAND_DISPLAY=elsewhere", Program(other)},
+                                      second), 1)) << other << " on " << spelling;
         EXPECT_EQ(Lines(ReadFile(second)), 1) << ReadFile(second);
-        EXPECT_EQ(CurrentMode(display), (Mode{1280, 720})) << other;
+        EXPECT_EQ(CurrentMode(display), (Mode{1280, 720})) << other << " on " << spelling;
     }
     PressKey(display, XK_Escape);
     EXPECT_TRUE(Exited(Wait(first, 60s), 0));
@@ -421,6 +422,34 @@ long CpuTicks(pid_t pid)
         if (i == 15) system = std::stol(field);
     }
     return user + system;
+}
+
+// While the picture shows, the screen saver does not start; and where the X server drops the
+// program (xkill), the desktop's mode comes back and the program ends with status 1 and a line.
+TEST(Desktop, ScreenSaverWaitsAndAKilledConnectionPutsTheModeBack)
+{
+    Display* display = OpenDisplay();
+    ASSERT_NE(display, nullptr);
+    SetMode(display, {1920, 1080});
+    const fs::path errors = Scratch() / "killed.txt";
+    const pid_t pid = Start({Program("vellum-720")}, errors);
+    ASSERT_TRUE(WaitForScreen(display, pid, CapturedFrame({"720", 1280, 720}))) << ReadFile(errors);
+    XSetScreenSaver(display, 1, 0, DontPreferBlanking, AllowExposures);
+    XSync(display, False);
+    std::this_thread::sleep_for(3s);  // with no input, past the screen saver's one second
+    XScreenSaverInfo* info = XScreenSaverAllocInfo();
+    XScreenSaverQueryInfo(display, DefaultRootWindow(display), info);
+    EXPECT_NE(info->state, ScreenSaverOn) << "the screen saver started over the picture";
+    XFree(info);
+    XSetScreenSaver(display, 0, 0, DontPreferBlanking, AllowExposures);
+    XForceScreenSaver(display, ScreenSaverReset);
+
+    XKillClient(display, FindWindow(display, "vellum-720"));
+    XSync(display, False);
+    EXPECT_TRUE(Exited(Wait(pid, 60s), 1));
+    EXPECT_EQ(Lines(ReadFile(errors)), 1) << ReadFile(errors);
+    EXPECT_EQ(CurrentMode(display), (Mode{1920, 1080})) << "the desktop's mode did not come back";
+    XCloseDisplay(display);
 }
 
 // Two minutes of showing, the picture covered and drawn again every two seconds: memory stays

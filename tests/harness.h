@@ -165,6 +165,39 @@ inline Display* OpenDisplay()
 }
 
 // Polls the screen until it shows the image; the bound only catches a hang or an early exit.
+// Whether a screenshot shows the frame zoomed by `zoom` from its top-left corner (each pixel
+// the frame's pixel under its centre or, for another OpenGL's rounding of the zoom, one beside
+// it, within the one level by which a zoomed blend may round differently), over the whole shot.
+inline bool ShowsZoomed(const Image& shot, const Image& frame, double zoom)
+{
+    for (int y = 0; y < shot.height; ++y)
+        for (int x = 0; x < shot.width; ++x) {
+            const int sx = int((x + 0.5) / zoom), sy = int((y + 0.5) / zoom);
+            bool near = false;
+            for (int dy = -1; dy <= 1 && !near; ++dy)
+                for (int dx = -1; dx <= 1 && !near; ++dx) {
+                    const int fx = std::clamp(sx + dx, 0, frame.width - 1), fy = std::clamp(sy + dy, 0, frame.height - 1);
+                    near = std::equal(shot.At(x, y), shot.At(x, y) + 3, frame.At(fx, fy),
+                                      [](int a, int b) { return std::abs(a - b) <= 1; });
+                }
+            if (!near) return false;
+        }
+    return true;
+}
+
+// Waits up to three minutes, while the program runs, for the screen's top-left width x height
+// to show the frame zoomed so.
+inline bool WaitForZoomed(Display* display, pid_t pid, const Image& frame, int width, int height, double zoom)
+{
+    for (auto end = std::chrono::steady_clock::now() + 180s; std::chrono::steady_clock::now() < end;) {
+        std::this_thread::sleep_for(500ms);
+        if (ShowsZoomed(Screenshot(display, width, height), frame, zoom)) return true;
+        int status;
+        if (waitpid(pid, &status, WNOHANG) != 0) return false;
+    }
+    return false;
+}
+
 inline bool WaitForScreen(Display* display, pid_t pid, const Image& image)
 {
     for (auto end = std::chrono::steady_clock::now() + 180s; std::chrono::steady_clock::now() < end;) {

@@ -190,28 +190,7 @@ TEST(ScaledFramebuffer, TheFrameFillsItScaled)
     const pid_t pid = Start({Program("vellum-720")}, errors);
     unsetenv("LD_PRELOAD");
     unsetenv("VELLUM_WINDOW_SCALE");
-    auto matches = [&](const Image& shot) {
-        for (int y = 0; y < shot.height; ++y)
-            for (int x = 0; x < shot.width; ++x) {
-                const int sx = int((x + 0.5) / 1.5), sy = int((y + 0.5) / 1.5);
-                bool near = false;
-                for (int dy = -1; dy <= 1 && !near; ++dy)
-                    for (int dx = -1; dx <= 1 && !near; ++dx) {
-                        const int fx = std::clamp(sx + dx, 0, build.width - 1), fy = std::clamp(sy + dy, 0, build.height - 1);
-                        near = std::equal(shot.At(x, y), shot.At(x, y) + 3, frame.At(fx, fy),
-                                          [](int a, int b) { return std::abs(a - b) <= 1; });
-                    }
-                if (!near) return false;
-            }
-        return true;
-    };
-    bool filled = false;
-    for (auto end = std::chrono::steady_clock::now() + 180s; !filled && std::chrono::steady_clock::now() < end;) {
-        std::this_thread::sleep_for(500ms);
-        filled = matches(Screenshot(display, 1920, 1080));
-        int status;
-        if (waitpid(pid, &status, WNOHANG) != 0) break;
-    }
+    const bool filled = WaitForZoomed(display, pid, frame, 1920, 1080, 1.5);
     EXPECT_TRUE(filled) << "the screen never showed the frame scaled to 1920 x 1080; " << ReadFile(errors);
     PressKey(display, XK_Escape);
     EXPECT_TRUE(Exited(Wait(pid, 60s), 0)) << ReadFile(errors);

@@ -2,9 +2,10 @@
 
 #include <GLFW/glfw3.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
+#include <X11/extensions/scrnsaver.h>
 #include <fcntl.h>
-#include <sys/socket.h>
-#include <sys/un.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -75,30 +76,102 @@ void CatchTerminationSignals(void (*handler)(int))
             sigaction(signal, &action, nullptr);
 }
 
-bool ScreenHolds(int width, int height)
+bool ScreenSize(int& width, int& height)
 {
     // GLFW asks RandR for the mode without growing the screen first, and the X server's
-    // refusal ends the process from inside Xlib's default error handler.
+    // refusal ends the process from inside Xlib's default error handler: so the size is asked
+    // first.
     Display* display = std::getenv("DISPLAY") ? XOpenDisplay(nullptr) : nullptr;
-    if (!display) return true;
-    const bool holds = DisplayWidth(display, DefaultScreen(display)) >= width &&
-                       DisplayHeight(display, DefaultScreen(display)) >= height;
+    if (!display) return false;
+    width = DisplayWidth(display, DefaultScreen(display));
+    height = DisplayHeight(display, DefaultScreen(display));
     XCloseDisplay(display);
-    return holds;
+    return true;
 }
+
+static Display* claim;  // the claim's connection, held for the life of the process
 
 bool ClaimDisplay()
 {
-    const char* x = std::getenv("DISPLAY");
+    if (std::getenv("DISPLAY")) {
+        claim = XOpenDisplay(nullptr);
+        if (!claim) return true;  // GLFW says why it cannot reach the display
+        const Atom showing = XInternAtom(claim, "VELLUM_SHOWING", False);
+        const Window owner = XCreateWindow(claim, DefaultRootWindow(claim), 0, 0, 1, 1, 0, CopyFromParent, InputOnly,
+                                           CopyFromParent, 0, nullptr);
+        // Asked and taken in one step, so that two programs starting at once cannot both see
+        // the selection free.
+        XGrabServer(claim);
+        const bool free = XGetSelectionOwner(claim, showing) == None;
+        if (free) XSetSelectionOwner(claim, showing, owner, CurrentTime);
+        XUngrabServer(claim);
+        XSync(claim, False);
+        return free;
+    }
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    const std::string name = std::string("vellum on ") + (x ? x : "") + " " + (wayland ? wayland : "");
-    sockaddr_un address {};
-    address.sun_family = AF_UNIX;
-    // A leading zero byte puts the name in the abstract namespace: no file, gone with the process.
-    const std::size_t length = std::min(name.size(), sizeof address.sun_path - 1);
-    std::memcpy(address.sun_path + 1, name.data(), length);
-    const int claim = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (claim < 0) return true;  // nothing to claim with: let it show
-    const socklen_t size = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + length);
-    return bind(claim, reinterpret_cast<const sockaddr*>(&address), size) == 0 || errno != EADDRINUSE;
+    if (!runtime) return true;
+    std::string name = wayland ? wayland : "wayland-0";
+    std::replace(name.begin(), name.end(), '/', '_');
+    const int lock = open((std::string(runtime) + "/vellum-" + name + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (lock < 0) return true;  // nothing to claim with: let it show
+    return flock(lock, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK;
+}
+
+// The desktop's own configuration of the primary monitor's display controller.
+static struct {
+    RRCrtc crtc;
+    RRMode mode;
+    int x, y;
+    Rotation rotation;
+    RROutput outputs[8];
+    int outputCount;
+} desktop;
+
+static int PutTheModeBackAndEnd(Display* lost)
+{
+    // A new connection: the program's own is gone. Where the whole server is gone, so is the mode.
+    if (Display* display = desktop.crtc ? XOpenDisplay(DisplayString(lost)) : nullptr) {
+        if (XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, DefaultRootWindow(display))) {
+            XRRSetCrtcConfig(display, resources, desktop.crtc, CurrentTime, desktop.x, desktop.y, desktop.mode,
+                             desktop.rotation, desktop.outputs, desktop.outputCount);
+            XRRFreeScreenResources(resources);
+        }
+        XCloseDisplay(display);
+    }
+    std::fprintf(stderr, "%s: the X server closed the connection\n", programName);
+    _exit(1);
+}
+
+void HoldDesktop()
+{
+    if (!claim) return;
+    XScreenSaverSuspend(claim, True);
+    int event, error;
+    if (XRRQueryExtension(claim, &event, &error)) {
+        const Window root = DefaultRootWindow(claim);
+        if (XRRScreenResources* resources = XRRGetScreenResourcesCurrent(claim, root)) {
+            const RROutput primary = XRRGetOutputPrimary(claim, root);
+            for (int i = 0; i < resources->noutput && !desktop.crtc; ++i) {
+                const RROutput output = primary ? primary : resources->outputs[i];
+                XRROutputInfo* info = XRRGetOutputInfo(claim, resources, output);
+                if (info && info->crtc) {
+                    if (XRRCrtcInfo* crtc = XRRGetCrtcInfo(claim, resources, info->crtc)) {
+                        desktop.crtc = info->crtc;
+                        desktop.mode = crtc->mode;
+                        desktop.x = crtc->x;
+                        desktop.y = crtc->y;
+                        desktop.rotation = crtc->rotation;
+                        desktop.outputCount = std::min(crtc->noutput, 8);
+                        std::copy_n(crtc->outputs, desktop.outputCount, desktop.outputs);
+                        XRRFreeCrtcInfo(crtc);
+                    }
+                }
+                if (info) XRRFreeOutputInfo(info);
+            }
+            XRRFreeScreenResources(resources);
+        }
+    }
+    XSync(claim, False);
+    XSetIOErrorHandler(PutTheModeBackAndEnd);
 }

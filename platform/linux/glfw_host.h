@@ -20,11 +20,20 @@ void OpenStandardStreams();
 // the program started (under nohup, say), which stays ignored.
 void CatchTerminationSignals(void (*handler)(int));
 
-// Whether the X screen can hold a width x height display mode: a mode larger than the screen
-// cannot be set. True where there is no X display to ask (Wayland).
-bool ScreenHolds(int width, int height);
+// The X screen's size in pixels, where there is an X display to ask (not under Wayland alone).
+// A mode larger than the screen cannot be set.
+bool ScreenSize(int& width, int& height);
 
-// Claims this display (X's DISPLAY, or Wayland's) for the life of the process; false where
-// another Vellum holds it. The claim is an abstract socket, so it ends with the process
-// however that ends.
+// Claims this display for the life of the process; false where another Vellum holds it. On X
+// (Xwayland too) the claim is a selection owned on the display itself, whatever DISPLAY's
+// spelling, which only that display's clients can take and which the server drops with the
+// connection however the process ends; on Wayland alone, a lock in the user's own runtime
+// directory.
 bool ClaimDisplay();
+
+// While the picture shows, over the claim's connection to the X display: the screen saver and
+// the monitor's power saving are suspended (until that connection ends, with the process), and
+// the desktop's display mode is remembered, so that if the X server drops the program's own
+// connection (xkill), the mode is put back over a new one before the program ends with status
+// 1 and one line.
+void HoldDesktop();

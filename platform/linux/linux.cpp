@@ -12,12 +12,14 @@
 // while the picture rests; one picture per display (a second program says so and ends, so the
 // desktop's own mode comes back whichever ends first); signals ignored at start (nohup) stay
 // ignored; closed standard streams; one line and status 1 without a display or GL.
-// A framebuffer of another size than W x H (a scaled desktop, Xwayland's emulated modes) gets
-// the frame scaled to fill it, aspect kept; the render itself is always W x H.
-// Not handled: a framebuffer smaller than W x H.
+// A framebuffer of another size than W x H (a scaled desktop, Xwayland's emulated modes, a
+// screen smaller than the picture) gets the frame scaled to fit it, aspect kept; the render
+// itself is always W x H. While it shows, the screen saver and monitor power saving wait, and
+// if the X server drops the program (xkill), the desktop's mode is put back before it ends.
 
 #include <GLFW/glfw3.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -57,12 +59,15 @@ static void AnswerBetweenPasses(int)
 
 // A full-screen window switches the primary monitor to ScreenWidth x ScreenHeight until the
 // window is destroyed. Where there is no primary monitor (every output off), the screen is
-// too small for the mode, or the monitor offers no such mode, the same borderless window
-// covers the top-left ScreenWidth x ScreenHeight of the screen instead.
+// too small for the mode, or the monitor offers no such mode, a borderless window covers the
+// top-left ScreenWidth x ScreenHeight of the screen instead, or the whole screen where it is
+// smaller (the frame is then zoomed down to fit).
 static GLFWwindow* OpenWindow()
 {
     RequestFramebuffer();
-    if (GLFWmonitor* monitor = glfwGetPrimaryMonitor(); monitor && ScreenHolds(ScreenWidth, ScreenHeight)) {
+    int screenWidth = ScreenWidth, screenHeight = ScreenHeight;
+    const bool holds = !ScreenSize(screenWidth, screenHeight) || (screenWidth >= ScreenWidth && screenHeight >= ScreenHeight);
+    if (GLFWmonitor* monitor = glfwGetPrimaryMonitor(); monitor && holds) {
         GLFWwindow* full = glfwCreateWindow(ScreenWidth, ScreenHeight, VELLUM_PROGRAM, monitor, nullptr);
         if (!full) FailWithGlfw("cannot open an OpenGL window");
         const GLFWvidmode* mode = glfwGetVideoMode(monitor);
@@ -70,7 +75,8 @@ static GLFWwindow* OpenWindow()
         glfwDestroyWindow(full);
     }
     glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
-    GLFWwindow* corner = glfwCreateWindow(ScreenWidth, ScreenHeight, VELLUM_PROGRAM, nullptr, nullptr);
+    GLFWwindow* corner = glfwCreateWindow(std::min(ScreenWidth, screenWidth), std::min(ScreenHeight, screenHeight),
+                                          VELLUM_PROGRAM, nullptr, nullptr);
     if (!corner) FailWithGlfw("cannot open an OpenGL window");
     glfwSetWindowPos(corner, 0, 0);
     glfwShowWindow(corner);
@@ -94,6 +100,7 @@ int main()
         glfwTerminate();
         return 1;
     }
+    HoldDesktop();
 
     window = OpenWindow();
     glfwMakeContextCurrent(window);
@@ -108,6 +115,7 @@ int main()
     EndIfAsked();
 
     renderPassDone = AnswerBetweenPasses;
+    glfwGetFramebufferSize(window, &framebufferWidth, &framebufferHeight);
     RenderStill();
     EndIfAsked();
 
