@@ -2,20 +2,23 @@
 
 #include "platform/windows/pixel_format.h"
 
-int ChoosePixelFormatFrom(const PixelFormatFacts* formats, int count)
+// The ranks: a driver's format with accumulation, a driver's, software; each with depth first.
+int PixelFormatRank(const PixelFormatFacts& f)
 {
     constexpr unsigned needed = FormatDrawToWindow | FormatSupportOpenGl | FormatDoubleBuffer;
-    // The first format of each rank: a driver's with accumulation, a driver's, software; each
-    // with depth first.
-    int best[6] = {};
-    for (int i = count - 1; i >= 0; --i) {
-        const PixelFormatFacts& f = formats[i];
-        if ((f.flags & needed) != needed || f.pixelType != FormatTypeRgba || f.colourBits < 24) continue;
-        const bool driver = !(f.flags & FormatGeneric) || (f.flags & FormatGenericAccelerated);
-        const bool accumulates = f.accumRedBits >= 8 && f.accumGreenBits >= 8 && f.accumBlueBits >= 8;
-        best[2 * (!driver ? 2 : accumulates ? 0 : 1) + (f.depthBits < 16)] = i + 1;
-    }
-    for (int format : best)
-        if (format) return format;
-    return 0;
+    if ((f.flags & needed) != needed || f.pixelType != FormatTypeRgba || f.colourBits < 24) return PixelFormatRanks;
+    const bool driver = !(f.flags & FormatGeneric) || (f.flags & FormatGenericAccelerated);
+    const bool accumulates = f.accumRedBits >= 8 && f.accumGreenBits >= 8 && f.accumBlueBits >= 8;
+    return 2 * (!driver ? 2 : accumulates ? 0 : 1) + (f.depthBits < 16);
+}
+
+int ChoosePixelFormatFrom(const PixelFormatFacts* formats, int count)
+{
+    int best = 0, bestRank = PixelFormatRanks;
+    for (int i = 0; i < count; ++i)
+        if (const int rank = PixelFormatRank(formats[i]); rank < bestRank) {
+            best = i + 1;
+            bestRank = rank;
+        }
+    return best;
 }

@@ -29,3 +29,8 @@ struct PixelFormatFacts {
 // asked: Mesa's llvmpipe draws to a framebuffer without depth by another path, which places
 // some edge pixels a level or two differently.
 int ChoosePixelFormatFrom(const PixelFormatFacts* formats, int count);
+
+// The same choice one format at a time: a format's rank, 0 the best, PixelFormatRanks where it
+// will not do. The first format of the lowest rank is the one.
+constexpr int PixelFormatRanks = 6;
+int PixelFormatRank(const PixelFormatFacts& format);

@@ -9,11 +9,15 @@
 // it (painted, restored), so a picture at rest costs nothing to keep on screen.
 // Implemented: the mode change, checked (where it is refused, the desktop keeps its mode and
 // the picture shows in a W x H window at the top-left of the primary monitor); a driver's
-// pixel format over Microsoft's software one; on losing the foreground (Alt+Tab) the desktop's
-// mode put back, the window minimised and nothing drawn until it returns; Escape from the
+// pixel format over Microsoft's software one, from all the device offers; one picture per
+// desktop (a second program ends at once with status 1); on losing the foreground (Alt+Tab)
+// the desktop's mode put back, the window minimised and nothing drawn until it returns, with
+// the foreground, not the order of activation messages, deciding; the screen saver and the
+// monitor's power saving refused while the picture shows; Escape from the
 // window's own key messages, so only when typed into it (one pressed during the render ends it
 // right after the first frame); WM_CLOSE (End task, taskkill) and the end of a session end it
-// as Escape does; a message box and status 1 without OpenGL (the mode put back first).
+// as Escape does; a message box and status 1 where the window or OpenGL cannot be had (the
+// mode put back first).
 // Not handled: display scaling (the manifest declares the program DPI-aware, so it gets real
 // pixels), more than the primary monitor.
 
@@ -58,12 +62,19 @@ static bool TakeMode()
 }
 
 // Puts the desktop's own mode back (the one in the registry, which a CDS_FULLSCREEN change
-// leaves alone), whether or not the change reported success; where nothing changed, this
-// changes nothing.
+// leaves alone), where this program took its own: another full-screen program's mode is not
+// this program's to undo.
 static void GiveModeBack()
 {
-    ChangeDisplaySettingsA(nullptr, 0);
+    if (modeTaken) ChangeDisplaySettingsA(nullptr, 0);
     modeTaken = false;
+}
+
+// While the picture shows, the display stays on: the system neither dims it nor starts the
+// screen saver (WM_SYSCOMMAND refuses those too); stepping aside and ending let it again.
+static void KeepDisplayOn(bool on)
+{
+    SetThreadExecutionState(on ? ES_DISPLAY_REQUIRED | ES_CONTINUOUS : ES_CONTINUOUS);
 }
 
 // Every way out: the window gone and the desktop's mode back. (Windows would restore a
@@ -72,27 +83,63 @@ static void GiveModeBack()
 {
     DestroyWindow(window);
     GiveModeBack();
+    KeepDisplayOn(false);
     ExitProcess(status);
 }
 
+// The start-up failures: the mode back, a message box with the program's name, status 1.
+[[noreturn]] static void Fail(const char* sentence)
+{
+    if (window) DestroyWindow(window);
+    window = nullptr;
+    GiveModeBack();
+    MessageBoxA(nullptr, sentence, VELLUM_PROGRAM, MB_OK | MB_ICONERROR);
+    ExitProcess(1);
+}
+
 static bool wantsMode;  // whether the mode change succeeded at start, so is taken again on return
+
+// Stepping aside: the desktop gets its mode back and the picture waits, minimised.
+static void StepAside(HWND hwnd)
+{
+    active = false;
+    GiveModeBack();
+    KeepDisplayOn(false);
+    ShowWindow(hwnd, SW_MINIMIZE);
+}
+
+// Back in the foreground: the mode again, the window over the screen, and the frame drawn anew.
+static void Return(HWND hwnd)
+{
+    active = true;
+    if (wantsMode && !modeTaken) TakeMode();
+    if (IsIconic(hwnd)) ShowWindow(hwnd, SW_RESTORE);
+    SetWindowPos(hwnd, HWND_TOP, 0, 0, ScreenWidth, ScreenHeight, SWP_SHOWWINDOW);
+    KeepDisplayOn(true);
+    frameWanted = true;
+}
 
 static LRESULT CALLBACK Answer(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_ACTIVATEAPP:
-        // Stepping aside: the desktop gets its mode back and the picture waits, minimised.
-        active = wParam != 0;
-        if (!active) {
-            GiveModeBack();
-            ShowWindow(hwnd, SW_MINIMIZE);
-        } else {
-            if (wantsMode && !modeTaken) TakeMode();
-            if (IsIconic(hwnd)) ShowWindow(hwnd, SW_RESTORE);
-            SetWindowPos(hwnd, HWND_TOP, 0, 0, ScreenWidth, ScreenHeight, SWP_SHOWWINDOW);
-            frameWanted = true;
+    case WM_ACTIVATE:
+        // The message says what happened; the foreground says what is so now. A message that
+        // comes late, or was never the system's, changes nothing: a window that is shown and in
+        // the foreground shows the picture in its mode.
+        if (GetForegroundWindow() == hwnd) {
+            if (!active || IsIconic(hwnd)) Return(hwnd);
+        } else if (active && (message == WM_ACTIVATEAPP ? wParam == 0 : LOWORD(wParam) == WA_INACTIVE)) {
+            StepAside(hwnd);
         }
         return 0;
+    case WM_SIZE:  // restored (from the taskbar, say) while it has the foreground: back
+        if (wParam != SIZE_MINIMIZED && !active && GetForegroundWindow() == hwnd) Return(hwnd);
+        return 0;
+    case WM_SYSCOMMAND:
+        // Full-screen programs refuse the screen saver and the monitor's power saving.
+        if (active && ((wParam & 0xFFF0) == SC_SCREENSAVE || (wParam & 0xFFF0) == SC_MONITORPOWER)) return 0;
+        return DefWindowProcA(hwnd, message, wParam, lParam);
     case WM_KEYDOWN:
         if (wParam == VK_ESCAPE) escapePressed = true;
         return 0;
@@ -131,25 +178,33 @@ static void AnswerTheSystem(int = 0)
     }
 }
 
-// The device's formats, chosen from as pixel_format.h says.
+// Every one of the device's formats (Wine offers hundreds), chosen from as pixel_format.h
+// says; one that cannot be described is passed over.
 static int ChooseFormat(HDC device, PIXELFORMATDESCRIPTOR& chosen)
 {
-    static PixelFormatFacts facts[256];
     const int count = DescribePixelFormat(device, 1, sizeof chosen, nullptr);
-    const int described = count < 256 ? count : 256;
-    for (int i = 0; i < described; ++i) {
+    int best = 0, bestRank = PixelFormatRanks;
+    for (int format = 1; format <= count && bestRank > 0; ++format) {
         PIXELFORMATDESCRIPTOR d;
-        DescribePixelFormat(device, i + 1, sizeof d, &d);
-        facts[i] = {d.dwFlags, d.iPixelType, d.cColorBits, d.cAccumRedBits, d.cAccumGreenBits, d.cAccumBlueBits,
-                    d.cDepthBits};
+        if (!DescribePixelFormat(device, format, sizeof d, &d)) continue;
+        const PixelFormatFacts facts = {d.dwFlags, d.iPixelType, d.cColorBits, d.cAccumRedBits, d.cAccumGreenBits,
+                                        d.cAccumBlueBits, d.cDepthBits};
+        if (const int rank = PixelFormatRank(facts); rank < bestRank) {
+            best = format;
+            bestRank = rank;
+        }
     }
-    const int format = ChoosePixelFormatFrom(facts, described);
-    if (format) DescribePixelFormat(device, format, sizeof chosen, &chosen);
-    return format;
+    if (best && !DescribePixelFormat(device, best, sizeof chosen, &chosen)) return 0;
+    return best;
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    // One picture per desktop, as on Linux: two would each save the other's mode as the one to
+    // put back. The second ends at once, with status 1; the name goes with the first's end.
+    CreateMutexA(nullptr, FALSE, "Local\\Vellum picture");
+    if (GetLastError() == ERROR_ALREADY_EXISTS) ExitProcess(1);
+
     wantsMode = TakeMode();
 
     // Its own class: a device context of its own for OpenGL, and a procedure that answers.
@@ -158,25 +213,22 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     windowClass.lpfnWndProc = Answer;
     windowClass.hInstance = instance;
     windowClass.lpszClassName = "Vellum";
-    RegisterClassA(&windowClass);
+    if (!RegisterClassA(&windowClass)) Fail("Vellum could not register its window class.");
     // At (0, 0): the whole screen in the program's mode, and the primary monitor's top-left
     // corner where the mode was refused.
     window = CreateWindowExA(0, "Vellum", VELLUM_PROGRAM, WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, ScreenWidth,
                              ScreenHeight, nullptr, nullptr, instance, nullptr);
+    if (!window) Fail("Vellum could not open its window.");
     const HDC device = GetDC(window);
     PIXELFORMATDESCRIPTOR chosen;
-    const int format = window ? ChooseFormat(device, chosen) : 0;
+    const int format = device ? ChooseFormat(device, chosen) : 0;
     HGLRC context = nullptr;
     if (!format || !SetPixelFormat(device, format, &chosen) || !(context = wglCreateContext(device)) ||
-        !wglMakeCurrent(device, context)) {
-        DestroyWindow(window);
-        GiveModeBack();
-        MessageBoxA(nullptr, "Vellum needs an OpenGL driver, and none could draw in its window.", VELLUM_PROGRAM,
-                    MB_OK | MB_ICONERROR);
-        ExitProcess(1);
-    }
+        !wglMakeCurrent(device, context))
+        Fail("Vellum needs an OpenGL driver, and none could draw in its window.");
     openGl = &systemGl;
     ShowCursor(FALSE);
+    KeepDisplayOn(true);
 
     renderPassDone = AnswerTheSystem;  // the render, seconds long, answers between its passes too
     RenderStill();
