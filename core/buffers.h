@@ -1,6 +1,7 @@
 // Shared image buffers and the process-wide random generator.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #if !defined(VELLUM_SCREEN_WIDTH) || !defined(VELLUM_SCREEN_HEIGHT)
@@ -39,7 +40,7 @@ extern ImageBuffer compositeImage;  // the frame drawn each time
 // the usual top-first order.
 inline const std::uint8_t* ScreenRow(const std::uint8_t* image, int y)
 {
-    return image + 4 * static_cast<long>(ScreenHeight - 1 - y) * ScreenWidth;
+    return image + 4 * static_cast<std::ptrdiff_t>(ScreenHeight - 1 - y) * ScreenWidth;
 }
 
 // One 32-bit linear congruential generator shared by the grain fill and the pass shifts.

@@ -58,10 +58,8 @@ struct Context {
     alignas(64) std::uint32_t colour[ScreenPixels];
 
     // The accumulation buffer: per channel, the sum of the bytes accumulated since the clear,
-    // at `weight` (set by the first accumulation). 16 bits hold 257 accumulations of 255.
+    // at `weight` (set by the first accumulation, below). 16 bits hold 257 accumulations of 255.
     alignas(64) std::uint16_t sums[4 * ScreenPixels];
-    bool weighted;
-    GLfloat weight;
 
     // The edge band. `bits` holds a bit for each of its pixels: bit x % 64 of word x / 64 of
     // the pixel's row (rows bottom first, with a spare word at the end of each). While it is
@@ -74,30 +72,25 @@ struct Context {
     // pixel) of their edges instead of being drawn.
     struct {
         alignas(64) std::uint64_t bits[ScreenHeight][BandWords];
-        std::uint32_t before[ScreenHeight][BandWords];
         alignas(64) std::uint32_t pixels[BandCapacity];
         alignas(64) std::uint32_t colour[BandCapacity];
         alignas(64) std::uint16_t sums[4 * BandCapacity];
+        std::uint32_t before[ScreenHeight][BandWords];
+        long long reach;
         int size, pendingAccumulations;
         bool only, marking;
-        long long reach;
     } band;
 
     GLfloat matrices[StackDepth][16];  // model-view, column-major; matrices[top] is in force
-    int top;
+    Attributes attributes[AttributeDepth];
+    Clip vertices[MaxVertices];        // between glBegin and glEnd
+    GLint scissorBox[4];               // x, y, width, height from the bottom-left corner
+    GLfloat weight;
+    GLenum sourceFactor, destinationFactor, error, primitive;
+    int top, attributeTop, vertexCount;
     std::uint8_t current[4];  // the colour of the next vertices
     std::uint8_t clearColour[4];
-    bool blending;
-    GLenum sourceFactor, destinationFactor;
-    bool scissoring;
-    GLint scissorBox[4];  // x, y, width, height from the bottom-left corner
-    GLenum error;
-    Attributes attributes[AttributeDepth];
-    int attributeTop;
-
-    GLenum primitive;  // between glBegin and glEnd
-    int vertexCount;
-    Clip vertices[MaxVertices];
+    bool blending, scissoring, weighted;
 };
 extern Context context;
 
