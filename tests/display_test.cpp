@@ -508,7 +508,7 @@ TEST(Soak, TwoMinutesOfFrames)
 // request (to 9.0 at least it ignores it, so Vellum's own OpenGL draws the passes).
 TEST(Windows, Vellum720UnderWine)
 {
-    if (const char* why = WhyNoWindowsPrograms()) GTEST_SKIP() << why;
+    if (const char* why = WhyNoWindowsPrograms()) VELLUM_SKIP(why);
     const WineTurn turn;
     Display* display = OpenDisplay();
     ASSERT_NE(display, nullptr);
@@ -545,7 +545,7 @@ TEST(Windows, Vellum720UnderWine)
 // desktop's mode.
 TEST(Windows, StepsAsideForAnotherProgramAndClosesPolitely)
 {
-    if (const char* why = WhyNoWindowsPrograms()) GTEST_SKIP() << why;
+    if (const char* why = WhyNoWindowsPrograms()) VELLUM_SKIP(why);
     const WineTurn turn;
     Display* display = OpenDisplay();
     ASSERT_NE(display, nullptr);
@@ -584,7 +584,7 @@ TEST(Windows, StepsAsideForAnotherProgramAndClosesPolitely)
 // its own test, on a private server started without GLX.)
 TEST(WindowsWithoutOpenGL, SaysSoAndExitsOne)
 {
-    if (const char* why = WhyNoWindowsPrograms()) GTEST_SKIP() << why;
+    if (const char* why = WhyNoWindowsPrograms()) VELLUM_SKIP(why);
     const WineTurn turn;
     Display* display = OpenDisplay();
     ASSERT_NE(display, nullptr);

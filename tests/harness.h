@@ -216,6 +216,19 @@ inline const char* WindowsBuild()
     return build && fs::exists(fs::path(build) / "vellum-720.exe") ? build : nullptr;
 }
 
+// Skips the test, saying why; with VELLUM_REQUIRE_ALL=1 (CI sets it) nothing may be skipped,
+// and the test fails instead.
+inline bool RequireAll()
+{
+    const char* all = std::getenv("VELLUM_REQUIRE_ALL");
+    return all && std::string(all) == "1";
+}
+#define VELLUM_SKIP(why)                                                                  \
+    do {                                                                                  \
+        if (harness::RequireAll()) FAIL() << (why) << " (VELLUM_REQUIRE_ALL=1 allows no skip)"; \
+        GTEST_SKIP() << (why);                                                            \
+    } while (false)
+
 // Why the Windows programs cannot be run here, or null where they can.
 inline const char* WhyNoWindowsPrograms()
 {

@@ -4,11 +4,12 @@
 # files, its dependencies are runtime libraries only, and its capture tool, unpacked, writes
 # exactly the build tree's PNG on the test X server.
 set -u
+. "$(dirname "$0")/skip.sh"
 bin=$1
 deb=$(ls "$bin"/vellum_*.deb 2>/dev/null | head -n 1)
-[ -n "$deb" ] || { echo "SKIPPED: no package in $bin (make package builds it)"; exit 77; }
+[ -n "$deb" ] || skip "no package in $bin (make package builds it)"
 for tool in lintian desktop-file-validate man dpkg-deb appstreamcli; do
-    command -v $tool >/dev/null || { echo "SKIPPED: $tool is not installed"; exit 77; }
+    command -v $tool >/dev/null || skip "$tool is not installed"
 done
 root=$(mktemp -d)
 trap 'rm -rf "$root" "$root.appstream"' EXIT
@@ -35,7 +36,7 @@ expected="./usr/bin/vellum-1080 ./usr/bin/vellum-720 ./usr/bin/vellum-capture-10
 # The RPM holds the same files, and rpmlint finds no error in it.
 rpm=$(ls "$bin"/vellum-*.rpm 2>/dev/null | head -n 1)
 if [ -z "$rpm" ] || ! command -v rpm >/dev/null; then
-    echo "SKIPPED: the RPM's checks: no RPM in $bin or no rpm command"
+    skip "the RPM's checks: no RPM in $bin or no rpm command"
 else
     # Files and links; the RPM also owns its documentation's directory, as RPMs do.
     rpmfiles=$(rpm -qp --qf '[%{FILEMODES:perms} %{FILENAMES}\n]' "$rpm" 2>/dev/null | grep -v '^d' | sed 's,^[^ ]* ,.,' |

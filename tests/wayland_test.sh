@@ -6,6 +6,7 @@
 #  - vellum-720 runs there, prints nothing and ends by SIGTERM as the signal would.
 # Exits 77 (skipped) when weston, Xwayland or GLFW's Wayland build is not at hand.
 set -u
+. "$(dirname "$0")/skip.sh"
 bin=$1
 work=$(mktemp -d)
 weston=
@@ -13,9 +14,9 @@ trap '[ -n "$weston" ] && kill $weston 2>/dev/null; wait 2>/dev/null; rm -rf "$w
 
 wayland_glfw=$(find -L "$bin/wayland-glfw" -name 'libglfw.so.3' 2>/dev/null | head -n 1)
 for need in weston Xwayland; do
-    command -v $need >/dev/null || { echo "skipped: $need is not installed"; exit 77; }
+    command -v $need >/dev/null || skip "$need is not installed"
 done
-[ -n "$wayland_glfw" ] || { echo "skipped: GLFW's Wayland build is not unpacked in $bin/wayland-glfw"; exit 77; }
+[ -n "$wayland_glfw" ] || skip "GLFW's Wayland build is not unpacked in $bin/wayland-glfw"
 
 export XDG_RUNTIME_DIR=$work/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"

@@ -8,10 +8,11 @@
 # cannot start: opened from a file, without its program, or with a program that will not
 # compile. Exits 77 (skipped) where the page is not built or Chromium is missing.
 set -u
+. "$(dirname "$0")/skip.sh"
 web=$1 bin=$2 png_pixels=$3
 pins=$(dirname "$0")/picture.sha256
-[ -f "$web/index.html" ] || { echo "SKIPPED: the page is not built in $web (make web builds it)"; exit 77; }
-command -v chromium >/dev/null || { echo "SKIPPED: chromium is not installed"; exit 77; }
+[ -f "$web/index.html" ] || skip "the page is not built in $web (make web builds it)"
+command -v chromium >/dev/null || skip "chromium is not installed"
 work=$(mktemp -d)
 server=
 trap '[ -n "$server" ] && kill $server 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT

@@ -4,8 +4,9 @@
 # VELLUM_XORG_ARGS adds server options (such as -extension GLX).
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
-command -v Xorg >/dev/null || { echo "skipped: Xorg is not installed"; exit 77; }
-[ -e /usr/lib/xorg/modules/drivers/dummy_drv.so ] || { echo "skipped: the dummy video driver is not installed"; exit 77; }
+. "$here/skip.sh"
+command -v Xorg >/dev/null || skip "Xorg is not installed"
+[ -e /usr/lib/xorg/modules/drivers/dummy_drv.so ] || skip "the dummy video driver is not installed"
 
 log=$(mktemp /tmp/vellum-xorg.XXXXXX)
 server=
