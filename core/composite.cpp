@@ -4,21 +4,10 @@
 // leaves a channel as it is, brighter masks lighten and darker ones darken. It is defined in
 // double arithmetic rounded to float at three fixed points, and those roundings decide the
 // result of some pairs (a = 187 under c = 240 gives 231, not the 230 of pure double
-// arithmetic). The build turns contraction and fast-math off so that every operation below
-// rounds exactly as written.
+// arithmetic).
 
 #include "core/buffers.h"
 #include "core/numerics.h"
-
-std::uint8_t SoftLight(int a, int c)
-{
-    const float t = float(a + (2.0 * c / 255) * (255 - a));
-    const float s = float(a / 255.0);
-    float v = float(double(t) * double(s));
-    if (v < 0) v = 0;
-    if (v > 255) v = 255;
-    return std::uint8_t(v);
-}
 
 // With those roundings the blend lands, for all 65536 pairs, exactly on the rational
 //     floor(a * (255a + 2c(255 - a)) / 255^2)  =  floor((a^2 + floor(2abc / 255)) / 255),

@@ -20,9 +20,6 @@ inline std::uint8_t ReturnedByte(unsigned sum, float weight)
     return std::uint8_t(average >= 255 ? 255 : std::lround(average));
 }
 
-// Soft light of a rendered channel a (0-255) under a mask value c (0-255).
-std::uint8_t SoftLight(int a, int c);
-
 // compositeImage from renderImage and vignetteMask over the drawn pixels, alpha 255: with
 // AVX2 where the processor has it, otherwise the plain loop.
 void ComposeFrame();

@@ -47,25 +47,6 @@ std::vector<std::vector<const Polygon*>> RowsByLayer()
     return layers;
 }
 
-TEST(PictureLayers, ColoursBlendingAndPrimitives)
-{
-    struct Expected { int r, g, b, a; bool blending; Primitive primitive; };
-    const Expected expected[LayerCount] = {
-        {255, 255, 255, 255, false, OneQuad}, {150, 150, 150, 255, false, Polygons},
-        {0, 0, 0, 255, false, Polygons},      {255, 255, 255, 255, false, Polygons},
-        {255, 219, 163, 125, true, OneQuad},  {0, 0, 0, 255, false, Polygons},
-        {255, 237, 212, 255, false, Polygons},
-    };
-    for (int i = 0; i < LayerCount; ++i) {
-        const Layer& layer = pictureLayers[i];
-        const Expected& e = expected[i];
-        EXPECT_EQ((std::vector<int>{layer.r, layer.g, layer.b, layer.a}), (std::vector<int>{e.r, e.g, e.b, e.a}))
-            << "layer " << i + 1;
-        EXPECT_EQ(layer.blending, e.blending) << "layer " << i + 1;
-        EXPECT_EQ(layer.primitive, e.primitive) << "layer " << i + 1;
-    }
-}
-
 TEST(PictureLayers, FullFrameQuadsAndFixedFirstAndLastPolygons)
 {
     const auto layers = RowsByLayer();
