@@ -4,10 +4,12 @@
 BUILD    ?= build
 JOBS     ?= $(shell nproc 2>/dev/null || echo 2)
 XVFB     := xvfb-run -a -e /tmp/vellum-xvfb.log -s "-screen 0 1920x1080x24 -noreset"
-PACKAGES := locales build-essential cmake libglfw3-dev libgl-dev libgl1-mesa-dri libpng-dev \
-            libgtest-dev libbenchmark-dev libx11-dev libxtst-dev xvfb xauth python3 \
-            weston xwayland xserver-xorg-core xserver-xorg-video-dummy libxrandr-dev libxfixes-dev libxss-dev \
-            clang-tidy cppcheck dpkg-dev lintian desktop-file-utils man-db rpm rpmlint appstream
+# What building and showing the picture needs; and what the checks, the packages and the tests
+# need besides (installed while the programs build, in CI).
+PACKAGES := build-essential cmake libglfw3-dev libgl-dev libgl1-mesa-dri libpng-dev libgtest-dev libbenchmark-dev \
+            libx11-dev libxtst-dev libxrandr-dev libxfixes-dev libxss-dev xvfb xauth python3
+CHECK_PACKAGES := locales weston xwayland xserver-xorg-core xserver-xorg-video-dummy clang-tidy cppcheck \
+            dpkg-dev lintian desktop-file-utils man-db rpm rpmlint appstream
 SUDO     := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 # TESTS=OFF builds the programs without their tests and benchmarks (as `make release-check`'s
 # second build does).
@@ -18,7 +20,7 @@ ifneq ($(SOURCE_DATE_EPOCH),)
 export SOURCE_DATE_EPOCH
 endif
 
-.PHONY: all deps test-deps build run test unit cross-deps cross-test release release-ready release-check lint sanitize sanitize-build install package windows windows-deps windows-test dist web web-deps web-test-build bench clean
+.PHONY: all deps check-deps test-deps build run test unit cross-deps cross-test release release-ready release-check lint sanitize sanitize-build install package windows windows-deps windows-test dist web web-deps web-test-build bench clean
 
 all: build
 
@@ -44,13 +46,16 @@ endef
 deps:
 	$(call install-missing,$(PACKAGES))
 
+check-deps: deps
+	$(call install-missing,$(CHECK_PACKAGES))
+
 # Every package the tests use, in one go; where some cannot be installed, each group of tests
 # tries its own again and says what it skips.
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest wine wine64
 WEB_PACKAGES     := emscripten node-acorn chromium
 CROSS_PACKAGES   := g++-i686-linux-gnu g++-aarch64-linux-gnu qemu-user googletest
 test-deps:
-	$(call install-missing,$(PACKAGES) $(WINDOWS_PACKAGES) $(WEB_PACKAGES) $(CROSS_PACKAGES),true)
+	$(call install-missing,$(PACKAGES) $(CHECK_PACKAGES) $(WINDOWS_PACKAGES) $(WEB_PACKAGES) $(CROSS_PACKAGES),true)
 
 build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DVELLUM_WERROR=ON -DCMAKE_EXPORT_COMPILE_COMMANDS=ON \
@@ -72,7 +77,7 @@ install: build
 
 # The Debian package, build/vellum_VERSION_ARCH.deb, and the same files as an RPM,
 # build/vellum-VERSION-1.ARCH.rpm.
-package: build
+package: build check-deps
 	cd $(BUILD) && umask 022 && cpack -G "DEB;RPM"
 
 run: build
@@ -101,7 +106,8 @@ test: test-deps
 # build-windows/x64/ and build-windows/x86/, each vellum-1080.exe and vellum-720.exe. Their
 # tests run under Wine. Where MinGW or Wine cannot be installed, the Windows tests are skipped
 # and say so. (Debian's 32-bit Wine is never installed: on a machine that cannot run 32-bit
-# programs it only breaks the 64-bit one.)
+# programs it only breaks the 64-bit one; the 32-bit build's tests are built only where a 32-bit
+# Wine could run them.)
 WINDOWS    := build-windows
 WINEPREFIX := $(CURDIR)/$(WINDOWS)/wineprefix
 # A private Wine prefix, quiet, and never asking to install .NET or HTML engines.
@@ -117,7 +123,7 @@ windows: windows-deps
 	cmake --build $(WINDOWS)/x64 -j $(JOBS)
 	cmake -S . -B $(WINDOWS)/x86 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release -DVELLUM_WERROR=ON \
 		-DVELLUM_TESTS=$(TESTS)
-	cmake --build $(WINDOWS)/x86 -j $(JOBS)
+	cmake --build $(WINDOWS)/x86 -j $(JOBS) $$([ -x /usr/lib/wine/wine ] || echo --target vellum-1080 vellum-720)
 
 # One download for Windows: build-windows/vellum-VERSION-windows.zip.
 dist: windows
@@ -215,7 +221,7 @@ release-ready:
 # (diffoscope shows why not). Every directory in both packages must be 0755; and a release
 # must refuse the clone once it has an uncommitted change, and the source tarball unpacked,
 # which is no git checkout.
-release-check: release
+release-check: check-deps release
 	@set -e; b=$$(mktemp -d /tmp/vellum-release-bb.XXXXXX); \
 	git clone -q $(CURDIR) $$b/src/vellum; \
 	localedef -i en_US -f UTF-8 $$b/en_US.UTF-8 2>/dev/null || true; \
@@ -243,7 +249,7 @@ release-check: release
 unit: build
 	ctest --test-dir $(BUILD) -L unit --output-on-failure
 
-LINTED := platform/linux/linux.cpp platform/linux/capture.cpp platform/linux/glfw_host.cpp \
+LINTED := platform/linux/linux.cpp platform/linux/capture.cpp platform/linux/glfw_host.cpp platform/linux/output_file.cpp \
           $(wildcard core/*.cpp picture/*.cpp render/*.cpp gl/*.cpp)
 # The Windows and browser entries, against their own systems' headers (MinGW's, Emscripten's):
 # nothing builds them natively, so they are linted with the flags their builds use. (Emscripten's
@@ -254,7 +260,7 @@ WEB_LINTED     := platform/web/web.cpp
 MINGW_CXX      := /usr/lib/gcc/x86_64-w64-mingw32/*-posix/include/c++
 EMSCRIPTEN_SYS := /usr/share/emscripten/cache/sysroot/include
 LINT_SIZE      := -std=c++20 -I. -DVELLUM_SCREEN_WIDTH=1920 -DVELLUM_SCREEN_HEIGHT=1080
-lint: build windows-deps web-deps
+lint: build check-deps windows-deps web-deps
 	printf '%s\n' $(LINTED) | xargs -P $(JOBS) -n 4 clang-tidy -p $(BUILD) --quiet
 	@mingw=$$(ls -d $(MINGW_CXX) 2>/dev/null | head -n 1); if [ -n "$$mingw" ]; then \
 		clang-tidy --quiet $(WINDOWS_LINTED) -- --target=x86_64-w64-mingw32 $(LINT_SIZE) -DVELLUM_PROGRAM='"vellum"' \
@@ -277,7 +283,7 @@ lint: build windows-deps web-deps
 # cannot be told apart from the programs'; leak checking is on only for the tests without a GL
 # context. (The product allocates nothing itself: its large data is static.)
 SANITIZE := build-sanitize
-SANITIZED_TESTS := unit_tests draw_calls_test soft_gl_test_720 stages_test_720 gl_test_720 programs_test
+SANITIZED_TESTS := unit_tests draw_calls_test output_file_test soft_gl_test_720 stages_test_720 gl_test_720 programs_test
 sanitize-build: deps
 	cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELLUM_SANITIZE=ON -DVELLUM_WERROR=ON \
 		-DVELLUM_BENCH=OFF
