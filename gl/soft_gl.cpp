@@ -324,12 +324,15 @@ static void APIENTRY Finish() {}
 using namespace softgl;
 
 const OpenGl softGl = {
-    Begin, Vertex2s, End, Color3ub, Color4ub,
-    Enable, Disable, BlendFunc, Scissor, PushAttrib, PopAttrib, GetIntegerv, GetError,
-    ClearColor, ClearAccum, Clear, Accum,
-    Ortho, PushMatrix, PopMatrix, Translatef, Viewport,
-    PixelStorei, PixelZoom, Bitmap, DrawPixels, ReadPixels,
-    Flush, Finish,
+    .Begin = Begin, .Vertex2s = Vertex2s, .End = End, .Color3ub = Color3ub, .Color4ub = Color4ub,
+    .Enable = Enable, .Disable = Disable, .BlendFunc = BlendFunc, .Scissor = Scissor,
+    .PushAttrib = PushAttrib, .PopAttrib = PopAttrib, .GetIntegerv = GetIntegerv, .GetError = GetError,
+    .ClearColor = ClearColor, .ClearAccum = ClearAccum, .Clear = Clear, .Accum = Accum,
+    .Ortho = Ortho, .PushMatrix = PushMatrix, .PopMatrix = PopMatrix,
+    .Translatef = Translatef, .Viewport = Viewport,
+    .PixelStorei = PixelStorei, .PixelZoom = PixelZoom, .Bitmap = Bitmap,
+    .DrawPixels = DrawPixels, .ReadPixels = ReadPixels,
+    .Flush = Flush, .Finish = Finish,
 };
 
 const std::uint8_t* SoftGlPixels()

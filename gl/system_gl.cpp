@@ -4,10 +4,14 @@
 #include "gl/opengl.h"
 
 const OpenGl systemGl = {
-    glBegin, glVertex2s, glEnd, glColor3ub, glColor4ub,
-    glEnable, glDisable, glBlendFunc, glScissor, glPushAttrib, glPopAttrib, glGetIntegerv, glGetError,
-    glClearColor, glClearAccum, glClear, glAccum,
-    glOrtho, glPushMatrix, glPopMatrix, glTranslatef, glViewport,
-    glPixelStorei, glPixelZoom, glBitmap, glDrawPixels, glReadPixels,
-    glFlush, glFinish,
+    // Named, so that two entries of one type can never trade places.
+    .Begin = glBegin, .Vertex2s = glVertex2s, .End = glEnd, .Color3ub = glColor3ub, .Color4ub = glColor4ub,
+    .Enable = glEnable, .Disable = glDisable, .BlendFunc = glBlendFunc, .Scissor = glScissor,
+    .PushAttrib = glPushAttrib, .PopAttrib = glPopAttrib, .GetIntegerv = glGetIntegerv, .GetError = glGetError,
+    .ClearColor = glClearColor, .ClearAccum = glClearAccum, .Clear = glClear, .Accum = glAccum,
+    .Ortho = glOrtho, .PushMatrix = glPushMatrix, .PopMatrix = glPopMatrix,
+    .Translatef = glTranslatef, .Viewport = glViewport,
+    .PixelStorei = glPixelStorei, .PixelZoom = glPixelZoom, .Bitmap = glBitmap,
+    .DrawPixels = glDrawPixels, .ReadPixels = glReadPixels,
+    .Flush = glFlush, .Finish = glFinish,
 };

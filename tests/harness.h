@@ -116,15 +116,6 @@ inline Image Screenshot(Display* display, int width, int height)
     return shot;
 }
 
-// Whether no channel of one image is more than one level from the other's.
-inline bool WithinOneLevel(const Image& a, const Image& b)
-{
-    if (a.rgba.size() != b.rgba.size()) return false;
-    for (std::size_t i = 0; i < a.rgba.size(); ++i)
-        if (std::abs(a.rgba[i] - b.rgba[i]) > 1) return false;
-    return true;
-}
-
 inline bool SameColours(const Image& a, const Image& b)
 {
     if (a.width != b.width || a.height != b.height) return false;

@@ -84,7 +84,7 @@ echo "the plain module without WebGL: the pinned grain, vignette, render, compos
 
 grep -q '^canvas: 1920 x 1080 in a 1920 x 1080 frame; F asked for full screen 1 times' <<<"$report" ||
     fail "the canvas does not fill its frame, or Ctrl+F or Cmd+F toggles full screen"
-# Console messages of level 1 (warnings) and 2 (errors) from the page: WebGL reports misuse so.
+# Console messages of level 1 (warnings) and 2 (errors) from the page: there must be none.
 console=$(grep -E 'CONSOLE:[12]\]' "$work/chrome.log")
 [ -z "$console" ] || fail "the console says: $console"
 

@@ -76,20 +76,18 @@ void CatchTerminationSignals(void (*handler)(int))
             sigaction(signal, &action, nullptr);
 }
 
+static Display* claim;  // the claim's connection, held for the life of the process
+
 bool ScreenSize(int& width, int& height)
 {
     // GLFW asks RandR for the mode without growing the screen first, and the X server's
     // refusal ends the process from inside Xlib's default error handler: so the size is asked
-    // first.
-    Display* display = std::getenv("DISPLAY") ? XOpenDisplay(nullptr) : nullptr;
-    if (!display) return false;
-    width = DisplayWidth(display, DefaultScreen(display));
-    height = DisplayHeight(display, DefaultScreen(display));
-    XCloseDisplay(display);
+    // first, over the claim's connection.
+    if (!claim) return false;
+    width = DisplayWidth(claim, DefaultScreen(claim));
+    height = DisplayHeight(claim, DefaultScreen(claim));
     return true;
 }
-
-static Display* claim;  // the claim's connection, held for the life of the process
 
 bool ClaimDisplay()
 {

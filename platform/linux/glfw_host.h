@@ -20,16 +20,16 @@ void OpenStandardStreams();
 // the program started (under nohup, say), which stays ignored.
 void CatchTerminationSignals(void (*handler)(int));
 
-// The X screen's size in pixels, where there is an X display to ask (not under Wayland alone).
-// A mode larger than the screen cannot be set.
-bool ScreenSize(int& width, int& height);
-
 // Claims this display for the life of the process; false where another Vellum holds it. On X
 // (Xwayland too) the claim is a selection owned on the display itself, whatever DISPLAY's
 // spelling, which only that display's clients can take and which the server drops with the
 // connection however the process ends; on Wayland alone, a lock in the user's own runtime
 // directory.
 bool ClaimDisplay();
+
+// The X screen's size in pixels, asked over the claim's connection (so not under Wayland
+// alone). A mode larger than the screen cannot be set.
+bool ScreenSize(int& width, int& height);
 
 // While the picture shows, over the claim's connection to the X display: the screen saver and
 // the monitor's power saving are suspended (until that connection ends, with the process), and
