@@ -122,6 +122,8 @@ int main(int argc, char** argv)
             accumulationChoice = AccumulationChoice::Driver, ++i;
         else if (arg == "--accumulation" && i + 1 < argc && std::string(argv[i + 1]) == "cpu")
             accumulationChoice = AccumulationChoice::Cpu, ++i;
+        else if (arg.empty()) return BadArguments("the output file's name is empty");
+        else if (arg == "-") return BadArguments("'-' is no file name here: ./- names a file called -, /dev/stdout the output");
         else if (arg.rfind('-', 0) != 0 && out.empty()) out = arg;
         else if (arg == "--stage") return BadArguments("--stage needs a stage");
         else if (arg == "--accumulation") return BadArguments("--accumulation takes driver or cpu");
@@ -136,12 +138,15 @@ int main(int argc, char** argv)
     if (out.empty()) return BadArguments("no output file given");
     if (!buffer && stage != "frame") return BadArguments("no stage " + Quoted(stage) + " (frame, render, composite, grain or vignette)");
 
-    // Everything that can be known about the target is checked before the long render.
+    // Everything that can be known about the target is checked before the long render, and the
+    // file that will replace it is made then; a signal from then on removes it. Past a file
+    // size limit the write fails and says so, rather than ending the program.
+    CatchTerminationSignals(RemoveTemporaryAndDie);
+    std::signal(SIGXFSZ, SIG_IGN);
     if (const std::string wrong = PrepareOutput(out); !wrong.empty()) {
         std::fprintf(stderr, VELLUM_PROGRAM ": %s\n", wrong.c_str());
         return 1;
     }
-    CatchTerminationSignals(RemoveTemporaryAndDie);
 
     StartGlfw(VELLUM_PROGRAM);
     RequestFramebuffer();

@@ -35,43 +35,62 @@ static bool frameWanted = true;  // the window's content is lost or stale: prese
 
 static void NoteSignal(int signal) { pendingSignal = signal; }
 
-// Ends the process with the display mode back: as the pending signal would have, or with
-// status 0 where the window manager asked the window to close.
+// Ends the process with the desktop's configuration back: as the pending signal would have,
+// with status 0 where the window manager asked the window to close, or with status 1 and one
+// line where the Wayland compositor has gone (GLFW asks the window to close then too).
 static void EndIfAsked()
 {
     const int signal = pendingSignal;
     const bool close = glfwWindowShouldClose(window);
     if (signal == 0 && !close) return;
+    const bool lost = signal == 0 && WaylandDisplayLost();
     glfwDestroyWindow(window);
+    ReleaseDesktop();
     glfwTerminate();
+    if (lost) {
+        std::fprintf(stderr, VELLUM_PROGRAM ": the Wayland compositor closed the connection\n");
+        std::exit(1);
+    }
     if (signal == 0) std::exit(0);
     std::signal(signal, SIG_DFL);
     std::raise(signal);
     std::_Exit(128 + signal);
 }
 
-// Between the passes of the render: a close or a signal ends it there, not seconds later.
+// Between the passes of the render and while the picture rests: the window's events, the
+// claim on the display, and a close or a signal, which end it there, not seconds later.
+static void AnswerTheSystem()
+{
+    KeepClaim();
+    EndIfAsked();
+}
+
 static void AnswerBetweenPasses(int)
 {
     glfwPollEvents();
-    EndIfAsked();
+    AnswerTheSystem();
 }
 
 // A full-screen window switches the primary monitor to ScreenWidth x ScreenHeight until the
 // window is destroyed. Where there is no primary monitor (every output off), the screen is
 // too small for the mode, or the monitor offers no such mode, a borderless window covers the
 // top-left ScreenWidth x ScreenHeight of the screen instead, or the whole screen where it is
-// smaller (the frame is then zoomed down to fit).
+// smaller (the frame is then zoomed down to fit). A Wayland compositor switches no modes: the
+// full-screen window there has the output's size, and the frame is scaled to fit it.
 static GLFWwindow* OpenWindow()
 {
     RequestFramebuffer();
     int screenWidth = ScreenWidth, screenHeight = ScreenHeight;
     const bool holds = !ScreenSize(screenWidth, screenHeight) || (screenWidth >= ScreenWidth && screenHeight >= ScreenHeight);
     if (GLFWmonitor* monitor = glfwGetPrimaryMonitor(); monitor && holds) {
-        GLFWwindow* full = glfwCreateWindow(ScreenWidth, ScreenHeight, VELLUM_PROGRAM, monitor, nullptr);
+        // The compositor may leave a full-screen window at the size it asks for, centred in
+        // black, so on Wayland it asks for the output's.
+        const GLFWvidmode* output = OnX() ? nullptr : glfwGetVideoMode(monitor);
+        GLFWwindow* full = glfwCreateWindow(output ? output->width : ScreenWidth, output ? output->height : ScreenHeight,
+                                            VELLUM_PROGRAM, monitor, nullptr);
         if (!full) FailWithGlfw("cannot open an OpenGL window");
         const GLFWvidmode* mode = glfwGetVideoMode(monitor);
-        if (mode && mode->width == ScreenWidth && mode->height == ScreenHeight) return full;
+        if (!OnX() || (mode && mode->width == ScreenWidth && mode->height == ScreenHeight)) return full;
         glfwDestroyWindow(full);
     }
     glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
@@ -138,10 +157,11 @@ int main()
         if (glfwGetKey(window, GLFW_KEY_ESCAPE) == GLFW_PRESS) break;
         // Sleeps until an event comes, waking every tenth of a second to see a signal.
         glfwWaitEventsTimeout(0.1);
-        EndIfAsked();
+        AnswerTheSystem();
     }
 
     glfwDestroyWindow(window);
+    ReleaseDesktop();
     glfwTerminate();
     return 0;
 }

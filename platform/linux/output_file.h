@@ -9,16 +9,17 @@
 #include <cstdio>
 #include <string>
 
-// A name as cp quotes it in its messages: in single quotes, and a control character (a
-// newline, say) as a $'...' escape between quoted parts, so that every message is one line.
-std::string Quoted(const std::string& name);
+#include "platform/linux/quoted.h"
 
-// Checks path before the render: what stands in the way, in one line, or empty.
+// Checks path before the render, and makes the file that will replace it (so that whatever
+// the checks cannot foresee, a directory that takes no new file, say, is found then too): what
+// stands in the way, in one line, or empty. That file is removed again however the program
+// exits, unless WriteOutput has put it in place.
 std::string PrepareOutput(const std::string& path);
 
 // Writes the prepared output through write(file, data), which returns false with errno set on
 // failure: what went wrong, in one line, or empty.
 std::string WriteOutput(bool (*write)(std::FILE* file, const std::uint8_t* data), const std::uint8_t* data);
 
-// Removes the temporary file, if one is being written: safe in a signal handler.
+// Removes the temporary file, if one is made: safe in a signal handler.
 void RemoveTemporaryOutput();
