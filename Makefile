@@ -8,7 +8,7 @@ XVFB     := xvfb-run -a -e /tmp/vellum-xvfb.log -s "-screen 0 1920x1080x24 -nore
 # need besides (installed while the programs build, in CI).
 PACKAGES := build-essential cmake libglfw3-dev libgl-dev libgl1-mesa-dri libpng-dev libgtest-dev libbenchmark-dev \
             libx11-dev libxtst-dev libxrandr-dev libxfixes-dev libxss-dev xvfb xauth python3
-CHECK_PACKAGES := locales weston xwayland xserver-xorg-core xserver-xorg-video-dummy clang-tidy cppcheck \
+CHECK_PACKAGES := locales acl weston xwayland xserver-xorg-core xserver-xorg-video-dummy clang-tidy cppcheck \
             dpkg-dev lintian desktop-file-utils man-db rpm rpmlint appstream
 SUDO     := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 # TESTS=OFF builds the programs without their tests and benchmarks (as `make release-check`'s

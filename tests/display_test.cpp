@@ -8,6 +8,7 @@
 #include <X11/extensions/Xrandr.h>
 #include <X11/extensions/scrnsaver.h>
 
+#include <X11/Xatom.h>
 #include <sys/resource.h>
 
 #include <cstdio>
@@ -110,16 +111,31 @@ Window WaitForWindow(Display* display, const std::string& name, pid_t pid)
     return 0;
 }
 
-// Swap count and the time from first to last swap, as the preloaded counter wrote them.
-std::pair<long, double> Swaps(const fs::path& log)
+// Swap count and the time from first to last swap, as the preloaded counter wrote them, and
+// the swap interval the program set.
+struct SwapLog {
+    long first = -1;  // the count
+    double second = 0;
+    int interval = -1;
+};
+SwapLog Swaps(const fs::path& log)
 {
-    long swaps = -1;
-    double seconds = 0;
+    SwapLog swaps;
     if (FILE* file = std::fopen(log.c_str(), "r")) {
-        if (std::fscanf(file, "%ld %lf", &swaps, &seconds) != 2) swaps = -1;
+        if (std::fscanf(file, "%ld %lf %d", &swaps.first, &swaps.second, &swaps.interval) != 3) swaps.first = -1;
         std::fclose(file);
     }
-    return {swaps, seconds};
+    return swaps;
+}
+
+// Waits up to ten seconds for more than `than` swaps.
+bool SwapsMoreThan(const fs::path& log, long than)
+{
+    for (auto end = std::chrono::steady_clock::now() + 10s; std::chrono::steady_clock::now() < end;) {
+        if (Swaps(log).first > than) return true;
+        std::this_thread::sleep_for(50ms);
+    }
+    return false;
 }
 
 // Covers part of the screen with another window for a moment and takes it away again, as a
@@ -352,6 +368,43 @@ TEST_P(Deliverable, TheWindowManagersCloseEndsItAsEscapeDoes)
     EXPECT_EQ(CurrentMode(display), GetParam().start);
 }
 
+// Given the focus back, or restored from minimised (WM_STATE from iconic to normal, as a
+// window manager sets it), it draws the frame again; and it never lets a swap wait for the
+// display, where a compositor that stops asking for frames would hang it.
+TEST_P(Deliverable, DrawsAgainWhenFocusedOrRestored)
+{
+    const pid_t pid = Launch();
+    ASSERT_TRUE(WaitForScreen(display, pid, CapturedFrame(GetParam().build))) << ReadFile(errors);
+    const Window window = FindWindow(display, name);
+    ASSERT_NE(window, 0u);
+    std::this_thread::sleep_for(1s);  // the frames of the mode change's own exposes
+
+    long before = Swaps(swapLog).first;
+    XSetInputFocus(display, DefaultRootWindow(display), RevertToPointerRoot, CurrentTime);
+    XSync(display, False);
+    XSetInputFocus(display, window, RevertToPointerRoot, CurrentTime);
+    XSync(display, False);
+    EXPECT_TRUE(SwapsMoreThan(swapLog, before)) << "no frame after the focus came back";
+
+    // The program must see the iconic state before the normal one: under load, tried again.
+    const Atom wmState = XInternAtom(display, "WM_STATE", False);
+    bool drawn = false;
+    for (int attempt = 0; attempt < 5 && !drawn; ++attempt) {
+        before = Swaps(swapLog).first;
+        for (const long state : {long(IconicState), long(NormalState)}) {
+            const long value[2] = {state, long(None)};
+            XChangeProperty(display, window, wmState, wmState, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(value), 2);
+            XSync(display, False);
+            std::this_thread::sleep_for(500ms);
+        }
+        drawn = SwapsMoreThan(swapLog, before);
+    }
+    EXPECT_TRUE(drawn) << "no frame after a restore from minimised";
+    EXPECT_EQ(Swaps(swapLog).interval, 0) << "the swaps may wait for the display";
+    kill(pid, SIGTERM);
+    Wait(pid, 60s);
+}
+
 const Case at720{{"720", 1280, 720}, {1920, 1080}}, at1080{{"1080", 1920, 1080}, {1280, 720}};
 std::string CaseName(const ::testing::TestParamInfo<Case>& info)
 {
@@ -411,6 +464,93 @@ TEST(Desktop, ASecondProgramLeavesTheFirstAndTheDesktopsMode)
     PressKey(display, XK_Escape);
     EXPECT_TRUE(Exited(Wait(first, 60s), 0));
     EXPECT_EQ(CurrentMode(display), (Mode{1920, 1080})) << "the desktop's mode did not come back";
+    XCloseDisplay(display);
+}
+
+// Waits up to ten seconds for the primary output's mode: a guardian puts it back after the
+// program is gone.
+bool ModeBecomes(Display* display, Mode mode)
+{
+    for (auto end = std::chrono::steady_clock::now() + 10s; std::chrono::steady_clock::now() < end;) {
+        if (CurrentMode(display) == mode) return true;
+        std::this_thread::sleep_for(50ms);
+    }
+    return false;
+}
+
+// The desktop's mode comes back however the program ends: by a signal no program can catch
+// (SIGKILL), one that stands for a crash in a driver (SIGSEGV), or one that ends it by default
+// (SIGUSR1); and after the screen was shrunk under the picture, where putting the mode back
+// takes growing the screen again, and no X error may end the program instead of the signal.
+TEST(Desktop, TheModeComesBackAfterEveryEnd)
+{
+    Display* display = OpenDisplay();
+    ASSERT_NE(display, nullptr);
+    const rlimit noCore{0, 0};
+    setrlimit(RLIMIT_CORE, &noCore);
+    const Image& frame = CapturedFrame({"720", 1280, 720});
+    const fs::path errors = Scratch() / "ends.txt";
+    for (const bool shrunk : {false, true})
+        for (int signal : shrunk ? std::vector{SIGTERM} : std::vector{SIGKILL, SIGSEGV, SIGUSR1}) {
+            SetScreen(display, {1920, 1080}, {1920, 1080});
+            const pid_t pid = Start({Program("vellum-720")}, errors);
+            ASSERT_TRUE(WaitForScreen(display, pid, frame)) << ReadFile(errors);
+            if (shrunk) SetScreen(display, {1280, 720}, {1280, 720});
+            kill(pid, signal);
+            const int status = Wait(pid, 60s);
+            EXPECT_TRUE(status != -1 && WIFSIGNALED(status) && WTERMSIG(status) == signal) << signal << ": " << ReadFile(errors);
+            EXPECT_LE(Lines(ReadFile(errors)), signal == SIGSEGV ? 1 : 0) << ReadFile(errors);
+            EXPECT_TRUE(ModeBecomes(display, {1920, 1080})) << "after signal " << signal << (shrunk ? " on a shrunk screen" : "");
+        }
+    SetScreen(display, {1920, 1080}, {1920, 1080});
+    XCloseDisplay(display);
+}
+
+// Waits up to ten seconds for the owner of the one-picture claim to be a window of the
+// program's again: neither None nor `not`.
+bool ClaimedAgain(Display* display, Atom showing, Window other)
+{
+    for (auto end = std::chrono::steady_clock::now() + 10s; std::chrono::steady_clock::now() < end;) {
+        if (const Window owner = XGetSelectionOwner(display, showing); owner != None && owner != other) return true;
+        std::this_thread::sleep_for(50ms);
+    }
+    return false;
+}
+
+// A window manager that died leaves the root naming its check window, which is gone: no bar to
+// showing. And a client that takes the one-picture claim, or destroys the window that holds
+// it, does not keep it: a second program still refuses to start beside the first.
+TEST(Desktop, AStaleWindowManagerAndATakenClaim)
+{
+    Display* display = OpenDisplay();
+    ASSERT_NE(display, nullptr);
+    SetMode(display, {1920, 1080});
+    const Window root = DefaultRootWindow(display);
+    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+    const Window gone = XCreateSimpleWindow(display, root, 0, 0, 1, 1, 0, 0, 0);
+    XChangeProperty(display, root, check, XA_WINDOW, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(&gone), 1);
+    XDestroyWindow(display, gone);
+    XSync(display, False);
+    const fs::path errors = Scratch() / "claim.txt", second = Scratch() / "claim-second.txt";
+    const pid_t first = Start({Program("vellum-720")}, errors);
+    EXPECT_TRUE(WaitForScreen(display, first, CapturedFrame({"720", 1280, 720}))) << ReadFile(errors);
+    XDeleteProperty(display, root, check);
+
+    const Atom showing = XInternAtom(display, "VELLUM_SHOWING", False);
+    const Window taker = XCreateSimpleWindow(display, root, 0, 0, 1, 1, 0, 0, 0);
+    XSetSelectionOwner(display, showing, taker, CurrentTime);
+    XSync(display, False);
+    EXPECT_TRUE(ClaimedAgain(display, showing, taker)) << "the claim was not taken back";
+    const Window owner = XGetSelectionOwner(display, showing);
+    XDestroyWindow(display, owner);
+    XSync(display, False);
+    EXPECT_TRUE(ClaimedAgain(display, showing, owner)) << "the claim was not made again";
+    EXPECT_TRUE(Exited(RunProgram({Program("vellum-1080")}, second), 1)) << ReadFile(second);
+
+    PressKey(display, XK_Escape);
+    EXPECT_TRUE(Exited(Wait(first, 60s), 0)) << ReadFile(errors);
+    EXPECT_EQ(CurrentMode(display), (Mode{1920, 1080}));
+    XDestroyWindow(display, taker);
     XCloseDisplay(display);
 }
 
@@ -491,7 +631,7 @@ TEST(Soak, AMinuteOfFrames)
                        std::chrono::duration<double>(std::chrono::steady_clock::now() - showingSince).count();
     PressKey(display, XK_Escape);
     ASSERT_TRUE(Exited(Wait(pid, 60s), 0));
-    const auto [swaps, seconds] = Swaps(swapLog);
+    const auto [swaps, seconds, interval] = Swaps(swapLog);
     EXPECT_EQ(differing, 0) << "of " << samples << " sampled frames";
     // A frame for each time it was uncovered, and a few for the mode change: none at rest.
     EXPECT_LE(swaps, samples + 6);

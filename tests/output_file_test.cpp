@@ -5,9 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
+
+#include <cstdlib>
 
 #include <filesystem>
 #include <fstream>
@@ -138,6 +142,77 @@ TEST_F(OutputFile, LinksAreWrittenThrough)
     waitpid(child, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_EQ(Read(redirected), written);
+}
+
+// The output of a command, for getfacl.
+std::string CommandOutput(const std::string& command)
+{
+    std::string out;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
+        pclose(pipe);
+    }
+    return out;
+}
+
+// A replaced file keeps what cp keeps of the file it writes into: its access control list
+// (whose mask the permissions' group bits show), its user attributes, and its group where the
+// user writing it belongs to that group but may not give the file to its owner.
+TEST_F(OutputFile, AReplacedFileKeepsItsAclAttributesAndGroup)
+{
+    const fs::path file = folder / "acl.png";
+    std::ofstream(file) << "old";
+    fs::permissions(file, fs::perms(0640));
+    ASSERT_EQ(std::system(("setfacl -m u:nobody:rw,g::r '" + file.string() + "'").c_str()), 0) << "setfacl is needed";
+    ASSERT_EQ(setxattr(file.c_str(), "user.note", "kept", 4, 0), 0);
+    const std::string acl = CommandOutput("getfacl --omit-header --absolute-names '" + file.string() + "'");
+    EXPECT_NE(acl.find("user:nobody:rw-"), std::string::npos) << acl;
+    EXPECT_EQ(Output(file), "");
+    EXPECT_EQ(Read(file), written);
+    EXPECT_EQ(CommandOutput("getfacl --omit-header --absolute-names '" + file.string() + "'"), acl);
+    char note[8] = {};
+    EXPECT_EQ(getxattr(file.c_str(), "user.note", note, sizeof note), 4);
+    EXPECT_STREQ(note, "kept");
+
+    if (geteuid() != 0) {
+        const char* all = std::getenv("VELLUM_REQUIRE_ALL");
+        EXPECT_FALSE(all && std::string(all) == "1") << "the group case needs root (VELLUM_REQUIRE_ALL=1 allows no skip)";
+        std::printf("SKIPPED: the group case needs root to make another user's file\n");
+        return;
+    }
+    // daemon:adm 0660, replaced by nobody as a member of adm.
+    const fs::path shared = folder / "shared", logs = shared / "log.png";
+    fs::create_directory(shared);
+    fs::permissions(folder, fs::perms(0711));
+    fs::permissions(shared, fs::perms(0777));
+    std::ofstream(logs) << "old";
+    ASSERT_EQ(chown(logs.c_str(), 1, 4), 0);
+    fs::permissions(logs, fs::perms(0660));
+    const pid_t child = fork();
+    if (child == 0) {
+        const gid_t adm = 4;
+        _exit(setgroups(1, &adm) == 0 && setgid(65534) == 0 && setuid(65534) == 0 && Output(logs).empty() ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    struct stat replaced {};
+    ASSERT_EQ(stat(logs.c_str(), &replaced), 0);
+    EXPECT_EQ(replaced.st_gid, 4u) << "the group was lost";
+    EXPECT_EQ(replaced.st_mode & 0777, 0660u);
+    EXPECT_EQ(Read(logs), written);
+}
+
+// Names reach the terminal as cp quotes them: control bytes, the 8-bit CSI and bytes that are
+// not UTF-8 escaped, printable UTF-8 as it is.
+TEST(Quoting, AsCpQuotes)
+{
+    EXPECT_EQ(Quoted("a\x9b" "b"), R"('a'$'\233''b')");
+    EXPECT_EQ(Quoted("\xc3\xa9t\xc3\xa9"), "'\xc3\xa9t\xc3\xa9'");
+    EXPECT_EQ(Quoted("\xc3(\xc2\x9b"), R"(''$'\303''('$'\302'''$'\233''')");
+    EXPECT_EQ(Quoted("it's"), R"('it'\''s')");
+    EXPECT_EQ(Printable("X11: \x1b[31m:0"), R"(X11: \033[31m:0)");
 }
 
 // A write that fails says why, in one line with the name quoted, and leaves the old file and

@@ -25,12 +25,15 @@ TEST(Programs, CaptureRejectsBadArguments)
              {capture, "a.png", "--stage", "everything"},
              {capture, "a.png", "--stage"},
              {capture, "a.png", "b.png"},
-             {capture, "--fast", "a.png"}}) {
+             {capture, "--fast", "a.png"},
+             {capture, "", "a.png"},
+             {capture, "-"}}) {
         EXPECT_TRUE(Exited(RunProgram(args, errors), 2)) << args.size();
         EXPECT_EQ(Lines(ReadFile(errors)), 1) << ReadFile(errors);
         EXPECT_NE(ReadFile(errors).find("--help' lists the options"), std::string::npos) << ReadFile(errors);
     }
     EXPECT_FALSE(fs::exists("a.png"));
+    EXPECT_NE(ReadFile(errors).find("./-"), std::string::npos) << ReadFile(errors);
     const fs::path help = Scratch() / "help.txt";
     EXPECT_TRUE(Exited(RunProgram({"/bin/sh", "-c", "exec \"$0\" --help >\"$1\"", capture, help.string()}, errors), 0));
     EXPECT_EQ(ReadFile(help).rfind("usage: ", 0), 0u) << ReadFile(help);
@@ -50,6 +53,30 @@ TEST(Programs, CaptureLeavesNoFileWhereItCannotWrite)
     EXPECT_TRUE(Exited(RunProgram({capture, dir.string(), "--stage", "render"}, errors, false), 1));
     EXPECT_EQ(ReadFile(errors), "vellum-capture-" + std::string(build720.suffix) + ": cannot write '" +
                                     dir.string() + "': Is a directory\n");
+    // What passes every check on the path (as root, /proc/version may be written) is still
+    // found before the render: the file that will replace it cannot be made.
+    EXPECT_TRUE(Exited(RunProgram({capture, "/proc/version"}, errors, false), 1));
+    EXPECT_EQ(Lines(ReadFile(errors)), 1) << ReadFile(errors);
+    EXPECT_NE(ReadFile(errors).find("'/proc/version'"), std::string::npos) << ReadFile(errors);
+}
+
+// A signal at any time, by default action too (SIGUSR1), leaves no temporary file: it exists
+// from before the render until it replaces the target.
+TEST(Programs, CaptureEndedBySignalLeavesNoTemporaryFile)
+{
+    const fs::path folder = Scratch() / "signalled";
+    fs::create_directory(folder);
+    const pid_t pid = Start({Program("vellum-capture-720"), (folder / "out.png").string()}, Scratch() / "signalled.txt");
+    bool made = false;
+    for (int tries = 0; tries < 3000 && !made; ++tries) {
+        for (const auto& entry : fs::directory_iterator(folder)) made = made || entry.path().filename().string().rfind(".vellum-", 0) == 0;
+        if (!made) std::this_thread::sleep_for(5ms);
+    }
+    EXPECT_TRUE(made) << "no temporary file was made";
+    kill(pid, SIGUSR1);
+    const int status = Wait(pid, 60s);
+    EXPECT_TRUE(status != -1 && WIFSIGNALED(status) && WTERMSIG(status) == SIGUSR1);
+    EXPECT_TRUE(fs::is_empty(folder)) << "a file was left behind";
 }
 
 // Each stage's PNG is that buffer, top row first, and the stages fit together: the composite
@@ -151,6 +178,11 @@ TEST(Programs, WithoutAnXServerSayOneLineAndFail)
         EXPECT_EQ(Lines(ReadFile(errors)), 1) << ReadFile(errors);
         EXPECT_FALSE(fs::exists(out));
     }
+    // A display's name with a terminal's escapes in it reaches the terminal escaped.
+    const fs::path out = Scratch() / "escaped.png";
+    EXPECT_TRUE(Exited(RunProgram({"/usr/bin/env", "DISPLAY=\033[31m:\233", Program("vellum-capture-720"), out.string()}, errors), 1));
+    EXPECT_EQ(Lines(ReadFile(errors)), 1) << ReadFile(errors);
+    EXPECT_EQ(ReadFile(errors).find_first_of("\033\233"), std::string::npos) << ReadFile(errors);
     for (const auto& entry : fs::directory_iterator(Scratch()))  // no temporary file left behind
         EXPECT_EQ(entry.path().filename().string().find(".vellum-"), std::string::npos) << entry.path();
 }
@@ -335,6 +367,21 @@ TEST(IgnoredSignals, StayIgnored)
     kill(shown, SIGTERM);
     const int status = Wait(shown, 60s);
     EXPECT_TRUE(status != -1 && WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << "SIGHUP ended vellum-720";
+}
+
+// Signals a launcher blocked are unblocked: SIGTERM still ends vellum-720.
+TEST(IgnoredSignals, BlockedOnesAreUnblocked)
+{
+    sigset_t term, previous;
+    sigemptyset(&term);
+    sigaddset(&term, SIGTERM);
+    sigprocmask(SIG_BLOCK, &term, &previous);
+    const pid_t shown = Start({Program("vellum-720")}, Scratch() / "blocked.txt");
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
+    ASSERT_TRUE(HandlersSet(shown));
+    kill(shown, SIGTERM);
+    const int status = Wait(shown, 60s);
+    EXPECT_TRUE(status != -1 && WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << "SIGTERM did not end it";
 }
 
 // vellum-720.exe under Wine on a screen whose mode cannot change (Xvfb at 1920 x 1080): the

@@ -1,6 +1,7 @@
 // Preloaded into a deliverable by the end-to-end tests: after every buffer swap it writes the
-// swap count and the time between the first and the last swap to the file named by
-// VELLUM_SWAP_LOG, so the log is true however the process ends. With VELLUM_STOP_AT_POLL=N it
+// swap count, the time between the first and the last swap and the swap interval last set
+// (-1 for none) to the file named by VELLUM_SWAP_LOG, so the log is true however the process
+// ends. With VELLUM_STOP_AT_POLL=N it
 // also stops the process (SIGSTOP) at its Nth event poll, which falls between two passes of the
 // render, and notes every later poll in VELLUM_POLL_LOG: how far the render goes once resumed.
 
@@ -15,6 +16,7 @@
 
 namespace {
 long swaps = 0, polls = 0;
+int interval = -1;
 std::chrono::steady_clock::time_point first, last;
 
 void Append(const char* variable, const char* text, int flags)
@@ -41,7 +43,7 @@ extern "C" void glfwSwapBuffers(GLFWwindow* window)
     last = std::chrono::steady_clock::now();
     if (swaps++ == 0) first = last;
     char line[64];
-    std::snprintf(line, sizeof line, "%ld %.6f\n", swaps, std::chrono::duration<double>(last - first).count());
+    std::snprintf(line, sizeof line, "%ld %.6f %d\n", swaps, std::chrono::duration<double>(last - first).count(), interval);
     Append("VELLUM_SWAP_LOG", line, O_TRUNC);
 }
 
@@ -53,4 +55,12 @@ extern "C" void glfwPollEvents()
     if (stopAt && ++polls == std::atol(stopAt)) raise(SIGSTOP);
     else if (stopAt && polls > std::atol(stopAt)) Append("VELLUM_POLL_LOG", "poll\n", O_APPEND);
     real();
+}
+
+extern "C" void glfwSwapInterval(int wanted)
+{
+    using SetInterval = void (*)(int);
+    static const SetInterval real = reinterpret_cast<SetInterval>(dlsym(RTLD_NEXT, "glfwSwapInterval"));
+    interval = wanted;
+    real(wanted);
 }

@@ -230,17 +230,26 @@ static void PutTheDesktopBack(Display* display)
     if (!desktop.crtc) return;
     XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, DefaultRootWindow(display));
     XRRCrtcInfo* now = resources ? XRRGetCrtcInfo(display, resources, desktop.crtc) : nullptr;
-    const int width = DisplayWidth(display, DefaultScreen(display)), height = DisplayHeight(display, DefaultScreen(display));
+    // The root's size now (Xlib's DisplayWidth keeps the size the connection began with).
+    Window root;
+    int x, y;
+    unsigned rootWidth = 0, rootHeight = 0, border, depth;
+    XGetGeometry(display, DefaultRootWindow(display), &root, &x, &y, &rootWidth, &rootHeight, &border, &depth);
+    const int width = int(rootWidth), height = int(rootHeight);
     const bool same = now && now->mode == desktop.mode && now->x == desktop.x && now->y == desktop.y &&
                       now->rotation == desktop.rotation && width == desktop.screenWidth && height == desktop.screenHeight;
     if (now && !same) {
-        const Window root = DefaultRootWindow(display);
         XGrabServer(display);
-        if (desktop.screenWidth > width || desktop.screenHeight > height)
+        if (desktop.screenWidth > width || desktop.screenHeight > height) {
             XRRSetScreenSize(display, root, std::max(width, desktop.screenWidth), std::max(height, desktop.screenHeight),
                              desktop.screenMmWidth, desktop.screenMmHeight);
-        XRRSetCrtcConfig(display, resources, desktop.crtc, CurrentTime, desktop.x, desktop.y, desktop.mode, desktop.rotation,
-                         desktop.outputs, desktop.outputCount);
+            // The configuration's time stamp has moved on with the screen.
+            XRRFreeScreenResources(resources);
+            resources = XRRGetScreenResourcesCurrent(display, root);
+        }
+        if (resources)
+            XRRSetCrtcConfig(display, resources, desktop.crtc, CurrentTime, desktop.x, desktop.y, desktop.mode,
+                             desktop.rotation, desktop.outputs, desktop.outputCount);
         XRRSetScreenSize(display, root, desktop.screenWidth, desktop.screenHeight, desktop.screenMmWidth, desktop.screenMmHeight);
         XUngrabServer(display);
         XSync(display, False);
