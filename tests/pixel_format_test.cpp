@@ -15,7 +15,15 @@ constexpr PixelFormatFacts DriverWithAccumulation{Window, FormatTypeRgba, 32, 16
 // Microsoft's software OpenGL 1.1: 64 accumulation bits, 16 a channel, 16-bit depth.
 constexpr PixelFormatFacts Software{Window | FormatGeneric, FormatTypeRgba, 32, 16, 16, 16, 16};
 
-int Choose(const std::vector<PixelFormatFacts>& formats) { return ChoosePixelFormatFrom(formats.data(), int(formats.size())); }
+// As a device describes them: one format at a time, 1-based.
+int Choose(const std::vector<PixelFormatFacts>& formats)
+{
+    const auto describe = [](int format, PixelFormatFacts& facts, void* device) {
+        facts = (*static_cast<const std::vector<PixelFormatFacts>*>(device))[std::size_t(format - 1)];
+        return true;
+    };
+    return ChoosePixelFormatFrom(int(formats.size()), describe, const_cast<std::vector<PixelFormatFacts>*>(&formats));
+}
 
 TEST(PixelFormat, PrefersTheDriverOverTheSoftwareRenderer)
 {

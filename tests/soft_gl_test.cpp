@@ -58,6 +58,49 @@ TEST(SoftGl, DrawsThePinnedPicture)
     EXPECT_EQ(Hash(SoftGlPixels()), harness::PinnedHash("frame-" + suffix));
 }
 
+// A host whose accumulation buffer the check accepts (Vellum's own OpenGL in the host's place),
+// in a window of another size than the picture: one twice as large, as on a scaled desktop,
+// whose viewport starts at the window's size, draws the passes itself at the picture's size;
+// one too small to hold them leaves the passes to Vellum's own. Either way the render is the
+// pinned one.
+GLsizei hostViewport[2];
+long passesOutsideThePicture;
+OpenGl WindowOfAnotherSize()
+{
+    OpenGl host = softGl;
+    host.Viewport = [](GLint x, GLint y, GLsizei width, GLsizei height) {
+        hostViewport[0] = width;
+        hostViewport[1] = height;
+        softGl.Viewport(x, y, width, height);
+    };
+    host.Begin = [](GLenum mode) {
+        passesOutsideThePicture += hostViewport[0] != ScreenWidth || hostViewport[1] != ScreenHeight;
+        softGl.Begin(mode);
+    };
+    return host;
+}
+
+TEST(SoftGl, InTheHostsPlaceInAWindowOfAnotherSize)
+{
+    static const OpenGl host = WindowOfAnotherSize();
+    for (const int scale : {2, -2}) {
+        framebufferWidth = scale > 0 ? ScreenWidth * scale : ScreenWidth / -scale;
+        framebufferHeight = scale > 0 ? ScreenHeight * scale : ScreenHeight / -scale;
+        hostViewport[0] = framebufferWidth;
+        hostViewport[1] = framebufferHeight;
+        passesOutsideThePicture = 0;
+        RandomState = 1;
+        openGl = &host;
+        glPushMatrix();
+        RenderStill();
+        glPopMatrix();
+        EXPECT_EQ(passesDrawnByHost, scale > 0) << "framebuffer " << framebufferWidth << " x " << framebufferHeight;
+        EXPECT_EQ(passesOutsideThePicture, 0) << "polygons drawn with the window's viewport";
+        EXPECT_EQ(Hash(renderImage), harness::PinnedHash("render-" + suffix)) << "framebuffer scale " << scale;
+    }
+    framebufferWidth = framebufferHeight = 0;
+}
+
 // The straightforward render the band and the accumulation buffer must equal: every pass drawn
 // whole, read back, and averaged as OpenGL defines it (the sum of weight x colour on [0, 1],
 // clamped and rounded to the nearest byte), in double precision. The band must also leave most

@@ -103,8 +103,6 @@ TEST_F(Stages, GrainStatistics)
 
 TEST_F(Stages, FirstPassShiftFollowsTheGrainDraws)
 {
-    const std::uint64_t draws = 3ull * 8 * ScreenWidth * ScreenHeight;
-    EXPECT_EQ(draws, ScreenWidth == 1920 ? 49766400u : 22118400u);
     std::uint32_t saved = RandomState;
     RandomState = stateAfterGrain;
     const float dy = PassShift(NextRandom()), dx = PassShift(NextRandom());
@@ -139,7 +137,7 @@ TEST_F(Stages, VignetteValues)
         EXPECT_EQ(MaskAt(-640, 360)[0], 61);
     }
     // The first memory row is one unit farther from the centre than the last.
-    EXPECT_EQ(vignetteMask[0], MaskAt(-ScreenWidth / 2, ScreenHeight / 2)[0]);
+    EXPECT_EQ(vignetteMask[0], reference::VignetteLevel(-ScreenWidth / 2, ScreenHeight / 2));
     EXPECT_LE(MaskAt(0, ScreenHeight / 2)[0], MaskAt(0, -(ScreenHeight / 2 - 1))[0]);
     // Nothing past the drawn pixels.
     EXPECT_EQ(vignetteMask[4 * ScreenPixels + 3], 0);

@@ -19,18 +19,15 @@ struct PixelFormatFacts {
     int depthBits;
 };
 
-// The format to set, 1-based as DescribePixelFormat counts them, or 0 where none will do. A
-// usable format draws to a window with OpenGL, double-buffered, in RGBA of 24 or more colour
-// bits. Among those, in this order: the first of the driver's formats (not Microsoft's
-// software renderer, unless a driver accelerates it) with 8 or more accumulation bits in each
-// colour channel; the first driver format without; and only where the device has no driver
-// format at all, the first software one. Depth is never tested, but within each of those a
-// format with a depth buffer of 16 or more bits goes first, as the programs have always
-// asked: Mesa's llvmpipe draws to a framebuffer without depth by another path, which places
-// some edge pixels a level or two differently.
-int ChoosePixelFormatFrom(const PixelFormatFacts* formats, int count);
-
-// The same choice one format at a time: a format's rank, 0 the best, PixelFormatRanks where it
-// will not do. The first format of the lowest rank is the one.
-constexpr int PixelFormatRanks = 6;
-int PixelFormatRank(const PixelFormatFacts& format);
+// The format to set, 1-based as DescribePixelFormat counts them, or 0 where none will do, of
+// `count` formats that describe(format, facts, device) tells (false for one that cannot be
+// described, which is passed over). A usable format draws to a window with OpenGL,
+// double-buffered, in RGBA of 24 or more colour bits. Among those, in this order: the first of
+// the driver's formats (not Microsoft's software renderer, unless a driver accelerates it)
+// with 8 or more accumulation bits in each colour channel; the first driver format without;
+// and only where the device has no driver format at all, the first software one. Depth is
+// never tested, but within each of those a format with a depth buffer of 16 or more bits goes
+// first, as the programs have always asked: Mesa's llvmpipe draws to a framebuffer without
+// depth by another path, which places some edge pixels a level or two differently. The search
+// stops at the first format of the best rank (Wine offers hundreds).
+int ChoosePixelFormatFrom(int count, bool (*describe)(int format, PixelFormatFacts& facts, void* device), void* device);

@@ -178,22 +178,18 @@ static void AnswerTheSystem(int = 0)
     }
 }
 
-// Every one of the device's formats (Wine offers hundreds), chosen from as pixel_format.h
-// says; one that cannot be described is passed over.
+// The device's formats, chosen from as pixel_format.h says.
+static bool DescribeFormat(int format, PixelFormatFacts& facts, void* device)
+{
+    PIXELFORMATDESCRIPTOR d;
+    if (!DescribePixelFormat(static_cast<HDC>(device), format, sizeof d, &d)) return false;
+    facts = {d.dwFlags, d.iPixelType, d.cColorBits, d.cAccumRedBits, d.cAccumGreenBits, d.cAccumBlueBits, d.cDepthBits};
+    return true;
+}
+
 static int ChooseFormat(HDC device, PIXELFORMATDESCRIPTOR& chosen)
 {
-    const int count = DescribePixelFormat(device, 1, sizeof chosen, nullptr);
-    int best = 0, bestRank = PixelFormatRanks;
-    for (int format = 1; format <= count && bestRank > 0; ++format) {
-        PIXELFORMATDESCRIPTOR d;
-        if (!DescribePixelFormat(device, format, sizeof d, &d)) continue;
-        const PixelFormatFacts facts = {d.dwFlags, d.iPixelType, d.cColorBits, d.cAccumRedBits, d.cAccumGreenBits,
-                                        d.cAccumBlueBits, d.cDepthBits};
-        if (const int rank = PixelFormatRank(facts); rank < bestRank) {
-            best = format;
-            bestRank = rank;
-        }
-    }
+    const int best = ChoosePixelFormatFrom(DescribePixelFormat(device, 1, sizeof chosen, nullptr), DescribeFormat, device);
     if (best && !DescribePixelFormat(device, best, sizeof chosen, &chosen)) return 0;
     return best;
 }
