@@ -250,6 +250,7 @@ unit: build
 	ctest --test-dir $(BUILD) -L unit --output-on-failure
 
 LINTED := platform/linux/linux.cpp platform/linux/capture.cpp platform/linux/glfw_host.cpp platform/linux/output_file.cpp \
+          platform/linux/quoted.cpp \
           $(wildcard core/*.cpp picture/*.cpp render/*.cpp gl/*.cpp)
 # The Windows and browser entries, against their own systems' headers (MinGW's, Emscripten's):
 # nothing builds them natively, so they are linted with the flags their builds use. (Emscripten's

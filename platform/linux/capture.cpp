@@ -1,6 +1,6 @@
 // vellum-capture: renders the still exactly as the deliverable of the same resolution does,
-// presents one frame into a hidden window, and writes that frame or one of the pipeline's
-// buffers as a PNG, top row first.
+// presents one frame into an off-screen pbuffer (a hidden window where there is none, as on
+// Wayland), and writes that frame or one of the pipeline's buffers as a PNG, top row first.
 // Implemented: --stage, --timings (each part's time, what the accumulation check found and which
 // OpenGL drew the passes), --no-accumulation-buffer, --accumulation driver|cpu, --version; the
 // output file as cp treats its target (output_file.h): a target that cp would refuse (a file or
@@ -148,15 +148,20 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    StartGlfw(VELLUM_PROGRAM);
-    RequestFramebuffer();
-    if (!accumulationBuffer)
-        for (int hint : {GLFW_ACCUM_RED_BITS, GLFW_ACCUM_GREEN_BITS, GLFW_ACCUM_BLUE_BITS, GLFW_ACCUM_ALPHA_BITS})
-            glfwWindowHint(hint, 0);
-    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
-    GLFWwindow* window = glfwCreateWindow(ScreenWidth, ScreenHeight, VELLUM_PROGRAM, nullptr, nullptr);
-    if (!window) FailWithGlfw("cannot open an OpenGL window");
-    glfwMakeContextCurrent(window);
+    // Drawn where the driver must keep the pixels: a pbuffer where the X display offers one,
+    // else (Wayland alone) a hidden window.
+    GLFWwindow* window = nullptr;
+    if (!MakeOffscreenSurfaceCurrent(ScreenWidth, ScreenHeight, accumulationBuffer)) {
+        StartGlfw(VELLUM_PROGRAM);
+        RequestFramebuffer();
+        if (!accumulationBuffer)
+            for (int hint : {GLFW_ACCUM_RED_BITS, GLFW_ACCUM_GREEN_BITS, GLFW_ACCUM_BLUE_BITS, GLFW_ACCUM_ALPHA_BITS})
+                glfwWindowHint(hint, 0);
+        glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+        window = glfwCreateWindow(ScreenWidth, ScreenHeight, VELLUM_PROGRAM, nullptr, nullptr);
+        if (!window) FailWithGlfw("cannot open an OpenGL window");
+        glfwMakeContextCurrent(window);
+    }
     openGl = &systemGl;
     if (timings) {
         GLint bits = 0, samples = 0, red = 0, alpha = 0;
@@ -164,7 +169,8 @@ int main(int argc, char** argv)
         glGetIntegerv(GL_SAMPLES, &samples);
         glGetIntegerv(GL_RED_BITS, &red);
         glGetIntegerv(GL_ALPHA_BITS, &alpha);
-        std::fprintf(stderr, "accumulation buffer: %d bits a channel; colour %d, alpha %d, samples %d\n", bits, red, alpha, samples);
+        std::fprintf(stderr, "drawn in %s; accumulation buffer: %d bits a channel; colour %d, alpha %d, samples %d\n",
+                     window ? "a hidden window" : "an off-screen pbuffer", bits, red, alpha, samples);
     }
 
     if (timings) renderStageDone = PrintStageTime;
@@ -192,8 +198,11 @@ int main(int argc, char** argv)
         glReadPixels(0, 0, ScreenWidth, ScreenHeight, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
         buffer = frame.data();
     }
-    glfwDestroyWindow(window);
-    glfwTerminate();
+    if (window) {
+        glfwDestroyWindow(window);
+        glfwTerminate();
+    }
+    ReleaseOffscreenSurface();
 
     if (const std::string wrong = WriteOutput(WritePng, buffer); !wrong.empty()) {
         std::fprintf(stderr, VELLUM_PROGRAM ": %s\n", wrong.c_str());

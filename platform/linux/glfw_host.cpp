@@ -1,6 +1,7 @@
 #include "platform/linux/glfw_host.h"
 
 #include <GLFW/glfw3.h>
+#include <GL/glx.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
@@ -367,4 +368,47 @@ void ReleaseDesktop()
     if (!claim) return;
     PutTheDesktopBack(claim);
     LetTheGuardianGo();
+}
+
+static Display* offscreenDisplay;
+static GLXPbuffer offscreen;
+static GLXContext offscreenContext;
+
+bool MakeOffscreenSurfaceCurrent(int width, int height, bool accumulation)
+{
+    if (!std::getenv("DISPLAY") || !(offscreenDisplay = XOpenDisplay(nullptr))) return false;
+    const int wanted[] = {GLX_DRAWABLE_TYPE, GLX_PBUFFER_BIT, GLX_RENDER_TYPE, GLX_RGBA_BIT, GLX_DOUBLEBUFFER, True,
+                          GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE, 8, GLX_DEPTH_SIZE, 16, None};
+    int count = 0;
+    GLXFBConfig* configs = glXChooseFBConfig(offscreenDisplay, DefaultScreen(offscreenDisplay), wanted, &count);
+    // The first with no alpha (so that every pixel reads back opaque), no samples, and an
+    // accumulation buffer exactly where one is asked for.
+    GLXFBConfig chosen = nullptr;
+    for (int i = 0; i < count && !chosen; ++i) {
+        int alpha = 0, samples = 0, accumulationBits = 0, red = 0;
+        glXGetFBConfigAttrib(offscreenDisplay, configs[i], GLX_ALPHA_SIZE, &alpha);
+        glXGetFBConfigAttrib(offscreenDisplay, configs[i], GLX_SAMPLES, &samples);
+        glXGetFBConfigAttrib(offscreenDisplay, configs[i], GLX_ACCUM_RED_SIZE, &accumulationBits);
+        glXGetFBConfigAttrib(offscreenDisplay, configs[i], GLX_RED_SIZE, &red);
+        if (alpha == 0 && samples == 0 && red == 8 && (accumulationBits >= 8) == accumulation) chosen = configs[i];
+    }
+    const int size[] = {GLX_PBUFFER_WIDTH, width, GLX_PBUFFER_HEIGHT, height, GLX_PRESERVED_CONTENTS, True, None};
+    if (chosen) offscreen = glXCreatePbuffer(offscreenDisplay, chosen, size);
+    if (offscreen) offscreenContext = glXCreateNewContext(offscreenDisplay, chosen, GLX_RGBA_TYPE, nullptr, True);
+    if (configs) XFree(configs);
+    if (offscreenContext && glXMakeContextCurrent(offscreenDisplay, offscreen, offscreen, offscreenContext)) return true;
+    ReleaseOffscreenSurface();
+    return false;
+}
+
+void ReleaseOffscreenSurface()
+{
+    if (!offscreenDisplay) return;
+    glXMakeContextCurrent(offscreenDisplay, None, None, nullptr);
+    if (offscreenContext) glXDestroyContext(offscreenDisplay, offscreenContext);
+    if (offscreen) glXDestroyPbuffer(offscreenDisplay, offscreen);
+    XCloseDisplay(offscreenDisplay);
+    offscreenDisplay = nullptr;
+    offscreen = 0;
+    offscreenContext = nullptr;
 }

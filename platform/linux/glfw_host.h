@@ -66,3 +66,11 @@ void HoldDesktop();
 // desktop's configuration the window's own restore could not (the screen was shrunk under the
 // picture, say), and lets the guardian go.
 void ReleaseDesktop();
+
+// Makes current an off-screen surface of ScreenWidth x ScreenHeight whose pixels the driver
+// must keep (a GLX pbuffer: a hidden window's back buffer may lose them under OpenGL's
+// pixel-ownership rule), double-buffered RGB with no alpha, 16 depth bits and, if asked, an
+// accumulation buffer; false where the X display offers none (or there is no X display, as on
+// Wayland alone), for a hidden window instead.
+bool MakeOffscreenSurfaceCurrent(int width, int height, bool accumulation);
+void ReleaseOffscreenSurface();

@@ -2,20 +2,29 @@
 //
 // Full screen at the build's resolution, one render, then the same frame until Escape, drawn
 // again only when the window needs it (exposed, resized or rescaled, restored or refocused), so
-// that a picture at rest costs nothing to keep on screen. X11
-// keeps a changed display mode after its client dies, so the mode is put back by destroying
-// the window on every way out: Escape, the window manager's close, and SIGINT, SIGTERM, SIGHUP
-// or SIGQUIT, after which the process ends by that same signal.
+// that a picture at rest costs nothing to keep on screen. X11 keeps a changed display mode
+// after its client dies, so the desktop's configuration is put back on every way out: by the
+// window's destruction and ReleaseDesktop on Escape, the window manager's close and the
+// signals that end a program by default (after which the process ends by that same signal),
+// and by the guardian process (glfw_host.h) after any end the program cannot catch.
 // Implemented: the mode change, or a borderless W x H window at the top-left where the mode
-// cannot be had (no such mode, a smaller screen, every output off); hidden pointer; the close
-// and signals answered between the passes of the render too, and within a tenth of a second
-// while the picture rests; one picture per display (a second program says so and ends, so the
+// cannot be had (no such mode, a smaller screen, every output off); on Wayland, a full-screen
+// window of the output's size; hidden pointer; the close and signals answered between the
+// passes of the render too, and within a tenth of a second while the picture rests; one
+// picture per display, kept against other clients (a second program says so and ends, so the
 // desktop's own mode comes back whichever ends first); signals ignored at start (nohup) stay
-// ignored; closed standard streams; one line and status 1 without a display or GL.
+// ignored, blocked ones are unblocked; closed standard streams; one line and status 1 without
+// a display or GL, or when the Wayland compositor dies.
 // A framebuffer of another size than W x H (a scaled desktop, Xwayland's emulated modes, a
-// screen smaller than the picture) gets the frame scaled to fit it, aspect kept; the render
-// itself is always W x H. While it shows, the screen saver and monitor power saving wait, and
-// if the X server drops the program (xkill), the desktop's mode is put back before it ends.
+// Wayland output, a screen smaller than the picture) gets the frame scaled to fit it, aspect
+// kept; the render itself is always W x H. While it shows, the screen saver and monitor power
+// saving wait, and if the X server drops the program (xkill), the desktop's mode is put back
+// before it ends.
+//
+// Known issues:
+// - A frame shown smaller than it was rendered is sampled, not averaged (glPixelZoom).
+// - On Wayland the screen saver waits only while the compositor honours GLFW's idle inhibit.
+// - The guardian cannot put the mode back where the X server itself has gone.
 
 #include <GLFW/glfw3.h>
 
