@@ -89,22 +89,20 @@ shows() {  # SOCKET FRAME
 }
 
 # The deliverables on Wayland, each on an output of the other size: full screen, the frame
-# scaled to fit, quiet, and ended as the signal would.
-on_wayland large "$bin/vellum-720" 2>"$work/720.txt" &
-program=$!
-shows large "$work/720.png" || fail "vellum-720 does not fill a 1920 x 1080 output"
-kill -TERM $program
-wait $program
+# scaled to fit. Ended by SIGTERM, vellum-720 ends as the signal would, quietly; with the
+# compositor gone, vellum-1080 fails and says so in one line.
+ended() {  # SOCKET SIZE END: the status of vellum-SIZE once END is done to it
+    on_wayland $1 "$bin/vellum-$2" 2>"$work/$2.txt" &
+    program=$!
+    shows $1 "$work/$2.png" || fail "vellum-$2 does not show its whole frame scaled to the $1 output"
+    eval "$3"
+    wait $program
+}
+ended large 720 'kill -TERM $program'
 status=$?
 [ $status -eq 143 ] || fail "vellum-720 on Wayland ended with status $status, not by SIGTERM"
 [ ! -s "$work/720.txt" ] || fail "vellum-720 printed: $(cat "$work/720.txt")"
-
-on_wayland small "$bin/vellum-1080" 2>"$work/1080.txt" &
-program=$!
-shows small "$work/1080.png" || fail "vellum-1080 does not show all its frame on a 1280 x 720 output"
-# The compositor gone: a failure, said in one line.
-kill -KILL $small
-wait $program
+ended small 1080 'kill -KILL $small'
 status=$?
 [ $status -eq 1 ] || fail "vellum-1080 ended with status $status when the compositor died"
 [ "$(wc -l <"$work/1080.txt")" -eq 1 ] && grep -q 'Wayland' "$work/1080.txt" ||
