@@ -52,10 +52,11 @@ check-deps: deps
 # Every package the tests use, in one go; where some cannot be installed, each group of tests
 # tries its own again and says what it skips.
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest wine wine64
-WEB_PACKAGES     := emscripten node-acorn chromium
+WEB_PACKAGES     := emscripten node-acorn
+BROWSER_PACKAGES := chromium
 CROSS_PACKAGES   := g++-i686-linux-gnu g++-aarch64-linux-gnu qemu-user googletest
 test-deps:
-	$(call install-missing,$(PACKAGES) $(CHECK_PACKAGES) $(WINDOWS_PACKAGES) $(WEB_PACKAGES) $(CROSS_PACKAGES),true)
+	$(call install-missing,$(PACKAGES) $(CHECK_PACKAGES) $(WINDOWS_PACKAGES) $(WEB_PACKAGES) $(BROWSER_PACKAGES) $(CROSS_PACKAGES),true)
 
 build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DVELLUM_WERROR=ON -DCMAKE_EXPORT_COMPILE_COMMANDS=ON \
@@ -164,6 +165,7 @@ web: web-deps
 		-DVELLUM_TESTS=OFF -DVELLUM_BENCH=OFF
 	NODE_PATH=/usr/share/nodejs cmake --build build-emscripten -j $(JOBS)
 	rm -rf $(WEB) && cp -r build-emscripten/web $(WEB)
+	chmod 0644 $(WEB)/*.wasm
 	@echo "The page is in $(WEB)/: serve it, for example with python3 -m http.server -d $(WEB)"
 
 # For the tests: the page where Emscripten could be installed (its test says SKIPPED otherwise).

@@ -33,10 +33,22 @@ for limit in 720=40 1080=80; do
     echo "vellum-${limit%=*}: $((bytes / 1048576)) MiB of memory"
 done
 
+# The modules are data, not programs; the icon the page names is beside it.
+executable=$(find "$web" -name '*.wasm' -perm /111)
+[ -z "$executable" ] || fail "modules marked executable: $executable"
+icon=$(sed -n 's/.*rel="icon" href="\([^"]*\)".*/\1/p' "$web/index.html")
+[ -n "$icon" ] && [ -f "$web/$icon" ] || fail "the page names no icon it ships ('$icon')"
+
 # The page's files, the checking page and the native render to compare with, served from
-# 127.0.0.1.
+# 127.0.0.1. The page is served under a strict Content-Security-Policy, as a careful site
+# would serve it: nothing inline, scripts only from the site, WebAssembly compiled.
 mkdir "$work/site"
 ln -s "$web"/* "$work/site/"
+with_policy() {  # POLICY DIRECTORY: index.html under that policy, into DIRECTORY
+    sed "s|<head>|<head><meta http-equiv=\"Content-Security-Policy\" content=\"$1\">|" "$web/index.html" >"$2/index.html"
+}
+rm "$work/site/index.html"
+with_policy "default-src 'self'; script-src 'self' 'wasm-unsafe-eval'" "$work/site"
 cp "$(dirname "$0")/web_check.html" "$work/site/check.html"
 "$bin/vellum-capture-720" "$work/native.png" --stage render || fail "the native capture"
 "$png_pixels" "$work/native.png" >"$work/site/native.rgba" || fail "the native render could not be read"
@@ -90,18 +102,42 @@ console=$(grep -E 'CONSOLE:[12]\]' "$work/chrome.log")
 
 # Where the page cannot start, the visitor reads why: the text of the page's message element
 # once the page has given up (never the page's own source, which holds every sentence).
-message() {
-    chrome "$1" --disable-gpu --virtual-time-budget=60000 --dump-dom "$2" 2>/dev/null |
+message() {  # PROFILE URL [FLAGS...]
+    chrome "$1" --disable-gpu --virtual-time-budget=60000 "${@:3}" --dump-dom "$2" 2>/dev/null |
         tr -d '\n' | sed -n 's|.*<div id="message">\([^<]*\)</div>.*|\1|p'
+}
+# A copy of the page in $work/NAME, served as /NAME/; the program's files linked in.
+copy() {
+    mkdir "$work/$1" && ln -s "$web"/* "$work/$1/" && ln -s "$work/$1" "$work/site/$1"
 }
 said=$(message 2 "file://$web/index.html?size=720")
 [[ $said == *"serve this folder over HTTP"* ]] || fail "opened from a file, the page says: '$said'"
-mkdir "$work/bare" && cp "$web/index.html" "$work/bare/" && ln -s "$work/bare" "$work/site/bare"
+mkdir "$work/bare" && cp "$web"/{index.html,page.js,page.css} "$work/bare/" && ln -s "$work/bare" "$work/site/bare"
 said=$(message 3 "http://127.0.0.1:$port/bare/index.html?size=720")
 [[ $said == *"could not load its program"* ]] || fail "without its program, the page says: '$said'"
-mkdir "$work/broken" && cp "$web/index.html" "$web/vellum-720.js" "$work/broken/" && ln -s "$work/broken" "$work/site/broken"
+mkdir "$work/broken" && cp "$web"/{index.html,page.js,page.css,vellum-720.js} "$work/broken/" && ln -s "$work/broken" "$work/site/broken"
 echo "not a module" >"$work/broken/vellum-720.wasm" && cp "$work/broken/vellum-720.wasm" "$work/broken/vellum-720-simd.wasm"
 said=$(message 4 "http://127.0.0.1:$port/broken/index.html?size=720")
 [[ $said == *"could not load its program"* ]] || fail "with a program that does not compile, the page says: '$said'"
-echo "the page's sentences: from a file, without its program, with a broken program"
+# A script that arrives but does not run to its end: cut short by an interrupted upload, a host's
+# HTML page in its place, or one that throws.
+copy cut && rm "$work/cut/vellum-720.js" && head -c 6000 "$web/vellum-720.js" >"$work/cut/vellum-720.js"
+copy html && rm "$work/html/vellum-720.js" && echo '<!doctype html><title>Not found</title>' >"$work/html/vellum-720.js"
+copy throws && rm "$work/throws/vellum-720.js" && { echo 'throw new Error("broken");'; cat "$web/vellum-720.js"; } >"$work/throws/vellum-720.js"
+for broken in cut html throws; do
+    said=$(message 6 "http://127.0.0.1:$port/$broken/index.html?size=720")
+    [[ $said == *"could not load its program"* ]] || fail "with a script that $broken, the page says: '$said'"
+done
+# The other size's program under this size's names, as after a mixed upload.
+copy mixed && rm "$work/mixed"/vellum-1080* && for f in .js .wasm -simd.wasm; do ln -s "$web/vellum-720$f" "$work/mixed/vellum-1080$f"; done
+said=$(message 7 "http://127.0.0.1:$port/mixed/index.html")
+[[ $said == *"draws 1280 x 720, not the 1920 x 1080"* ]] || fail "with the 720 program under the 1080 names, the page says: '$said'"
+# A browser without WebAssembly is told that it cannot run it, not that the site is at fault;
+# and where no script may run, the visitor reads that the page needs them.
+said=$(message 8 "http://127.0.0.1:$port/index.html?size=720" --js-flags=--jitless)
+[[ $said == *"cannot run Vellum"* ]] || fail "without WebAssembly, the page says: '$said'"
+copy blocked && rm "$work/blocked/index.html" && with_policy "script-src 'none'" "$work/blocked"
+said=$(message 9 "http://127.0.0.1:$port/blocked/index.html?size=720")
+[[ $said == *"JavaScript and WebAssembly"* ]] || fail "with scripts blocked, the page says: '$said'"
+echo "the page's sentences: from a file, without its program, with a broken program or script, of the other size, without WebAssembly or scripts"
 echo "web: 1 passed, 0 failed"

@@ -1,12 +1,13 @@
 // The browser entry of Vellum: WebAssembly through Emscripten, and a 2D canvas.
 //
-// The page (platform/web/index.html) gives a canvas of exactly ScreenWidth x ScreenHeight
+// The page (platform/web/index.html and page.js) gives a canvas of exactly ScreenWidth x ScreenHeight
 // pixels and loads this program for the resolution it asks for. The picture is drawn by
 // Vellum's own OpenGL on the CPU (gl/soft_gl.h), to the same pixels as the Linux programs, and
 // the page puts the finished frame on its canvas: no WebGL is needed.
 // Implemented: the render, yielding to the browser every 50 ms or 32 passes, with progress;
 // the frame shown once (the page shows it again where the browser restores a lost canvas);
-// ?stage=grain|vignette|render|composite showing that buffer instead of the frame.
+// ?stage=grain|vignette|render|composite showing that buffer instead of the frame; the frame's
+// size handed over with it, so that the page refuses a program of the other size.
 // Not handled here: display modes (the page scales the canvas and the browser goes full
 // screen), keys (the page's script takes F and clicks for full screen), and failures to load,
 // which the page tells the visitor about.
@@ -18,12 +19,12 @@
 #include "gl/soft_gl.h"
 #include "render/render.h"
 
-// The page's functions (index.html), called by name, so that the script that loads either
+// The page's functions (page.js), called by name, so that the script that loads either
 // module is the same. The pixels handed over stay where they are: the memory never grows.
 EM_JS(int, PageStage, (), { return vellumStage(); });
 EM_JS(void, PageProgress, (int pass, int passes), { vellumProgress(pass, passes); });
 EM_JS(void, PageShow, (const std::uint8_t* pixels, int width, int height),
-      { vellumShow(HEAPU8.subarray(pixels, pixels + 4 * width * height)); });
+      { vellumShow(HEAPU8.subarray(pixels, pixels + 4 * width * height), width, height); });
 
 static double lastYield;  // when the render last gave the browser its turn, in ms
 static int passesSinceYield;
