@@ -257,7 +257,7 @@ LINTED := platform/linux/linux.cpp platform/linux/capture.cpp platform/linux/glf
 # The Windows and browser entries, against their own systems' headers (MinGW's, Emscripten's):
 # nothing builds them natively, so they are linted with the flags their builds use. (Emscripten's
 # headers trip clang-tidy's dynamic-static-initializers check on every extern declaration.)
-WINDOWS_LINTED := platform/windows/windows.cpp platform/windows/pixel_format.cpp
+WINDOWS_LINTED := platform/windows/windows.cpp platform/windows/pixel_format.cpp platform/windows/activation.cpp
 WEB_LINTED     := platform/web/web.cpp
 # (MinGW's headers are looked for when the recipe runs: windows-deps may just have installed them.)
 MINGW_CXX      := /usr/lib/gcc/x86_64-w64-mingw32/*-posix/include/c++
