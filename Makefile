@@ -3,7 +3,9 @@
 
 BUILD    ?= build
 JOBS     ?= $(shell nproc 2>/dev/null || echo 2)
-XVFB     := xvfb-run -a -e /tmp/vellum-xvfb.log -s "-screen 0 1920x1080x24 -noreset"
+# The X server's own messages go to a log of this build's, not one that other runs share.
+XVFB_LOG  = $(CURDIR)/$(BUILD)/xvfb.log
+XVFB      = xvfb-run -a -e $(XVFB_LOG) -s "-screen 0 1920x1080x24 -noreset"
 # What building and showing the picture needs; and what the checks, the packages and the tests
 # need besides (installed while the programs build, in CI).
 PACKAGES := build-essential cmake libglfw3-dev libgl-dev libgl1-mesa-dri libpng-dev libgtest-dev libbenchmark-dev \
@@ -20,7 +22,7 @@ ifneq ($(SOURCE_DATE_EPOCH),)
 export SOURCE_DATE_EPOCH
 endif
 
-.PHONY: all deps check-deps test-deps build run test unit cross-deps cross-test release release-ready release-check lint sanitize sanitize-build install package windows windows-deps windows-test dist web web-deps web-test-build bench clean
+.PHONY: all deps check-deps test-deps configure build run test unit cross-deps cross-test release release-ready release-check lint sanitize sanitize-build install package windows windows-deps windows-test dist web web-deps web-test-build bench clean
 
 all: build
 
@@ -58,9 +60,11 @@ CROSS_PACKAGES   := g++-i686-linux-gnu g++-aarch64-linux-gnu qemu-user googletes
 test-deps:
 	$(call install-missing,$(PACKAGES) $(CHECK_PACKAGES) $(WINDOWS_PACKAGES) $(WEB_PACKAGES) $(BROWSER_PACKAGES) $(CROSS_PACKAGES),true)
 
-build: deps
+configure: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DVELLUM_WERROR=ON -DCMAKE_EXPORT_COMPILE_COMMANDS=ON \
 		-DVELLUM_TESTS=$(TESTS) -DVELLUM_BENCH=$(TESTS)
+
+build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 # GLFW's Wayland build, unpacked beside the tests (it would replace the X11 build if installed).
@@ -81,7 +85,9 @@ install: build
 package: build check-deps
 	cd $(BUILD) && umask 022 && cpack -G "DEB;RPM"
 
-run: build
+# Builds only the two programs it may run; `make test` builds the rest.
+run: configure
+	cmake --build $(BUILD) -j $(JOBS) --target vellum-1080 vellum-capture-1080
 	@if [ -n "$$DISPLAY" ]; then \
 		./$(BUILD)/vellum-1080; \
 	else \
@@ -99,7 +105,7 @@ test: test-deps
 	nice -n 10 $(MAKE) sanitize-build > $(BUILD)/sanitize-build.log 2>&1 & building=$$!; \
 	windows=$(CURDIR)/$(WINDOWS)/x64; [ -f $$windows/vellum-720.exe ] || windows=; \
 	VELLUM_WINDOWS_BUILD=$$windows $(WINE_ENV) $(XVFB) ctest --test-dir $(BUILD) -j 3 --output-on-failure || \
-		{ echo "X server log:"; cat /tmp/vellum-xvfb.log; kill $$building; exit 1; }; \
+		{ echo "X server log:"; cat $(XVFB_LOG); kill $$building; exit 1; }; \
 	wait $$building || { cat $(BUILD)/sanitize-build.log; exit 1; }
 	$(MAKE) sanitize
 
