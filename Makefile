@@ -5,13 +5,18 @@ BUILD    ?= build
 JOBS     ?= $(shell nproc 2>/dev/null || echo 2)
 # The X server's own messages go to a log of this build's, not one that other runs share.
 XVFB_LOG  = $(CURDIR)/$(BUILD)/xvfb.log
-XVFB      = xvfb-run -a -e $(XVFB_LOG) -s "-screen 0 1920x1080x24 -noreset"
+XVFB      = xvfb-run -a -e $(XVFB_LOG) -s "-screen 0 $(word 1,$(DESIGN_WH))x$(word 2,$(DESIGN_WH))x24 -noreset"
 # What building and showing the picture needs; and what the checks, the packages and the tests
 # need besides (installed while the programs build, in CI).
 PACKAGES := build-essential cmake libglfw3-dev libgl-dev libgl1-mesa-dri libpng-dev libgtest-dev libbenchmark-dev \
             libx11-dev libxtst-dev libxrandr-dev libxfixes-dev libxss-dev xvfb xauth python3
 CHECK_PACKAGES := locales acl weston xwayland xserver-xorg-core xserver-xorg-video-dummy clang-tidy cppcheck \
             dpkg-dev lintian desktop-file-utils man-db rpm rpmlint appstream
+# The deliverables' suffixes, from the one list of resolutions; the first is the picture's
+# design size, the one `make run` shows, and its width and height.
+SIZES    := $(shell awk '/^[0-9]/ { print $$1 }' cmake/resolutions.txt)
+DESIGN   := $(firstword $(SIZES))
+DESIGN_WH := $(shell awk '/^[0-9]/ { print $$2, $$3; exit }' cmake/resolutions.txt)
 SUDO     := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 # TESTS=OFF builds the programs without their tests and benchmarks (as `make release-check`'s
 # second build does).
@@ -87,12 +92,12 @@ package: build check-deps
 
 # Builds only the two programs it may run; `make test` builds the rest.
 run: configure
-	cmake --build $(BUILD) -j $(JOBS) --target vellum-1080 vellum-capture-1080
+	cmake --build $(BUILD) -j $(JOBS) --target vellum-$(DESIGN) vellum-capture-$(DESIGN)
 	@if [ -n "$$DISPLAY" ]; then \
-		./$(BUILD)/vellum-1080; \
+		./$(BUILD)/vellum-$(DESIGN); \
 	else \
-		$(XVFB) ./$(BUILD)/vellum-capture-1080 vellum-1080.png && \
-		echo "No display here: wrote the picture to $(CURDIR)/vellum-1080.png"; \
+		$(XVFB) ./$(BUILD)/vellum-capture-$(DESIGN) vellum-$(DESIGN).png && \
+		echo "No display here: wrote the picture to $(CURDIR)/vellum-$(DESIGN).png"; \
 	fi
 
 # Everything: static analysis, the Windows programs under Wine, the i686 and aarch64 builds
@@ -130,16 +135,16 @@ windows: windows-deps
 	cmake --build $(WINDOWS)/x64 -j $(JOBS)
 	cmake -S . -B $(WINDOWS)/x86 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release -DVELLUM_WERROR=ON \
 		-DVELLUM_TESTS=$(TESTS)
-	cmake --build $(WINDOWS)/x86 -j $(JOBS) $$([ -x /usr/lib/wine/wine ] || echo --target vellum-1080 vellum-720)
+	cmake --build $(WINDOWS)/x86 -j $(JOBS) $$([ -x /usr/lib/wine/wine ] || echo --target $(addprefix vellum-,$(SIZES)))
 
 # One download for Windows: build-windows/vellum-VERSION-windows.zip.
 dist: windows
 	rm -rf $(WINDOWS)/dist && mkdir -p $(WINDOWS)/dist/x64 $(WINDOWS)/dist/x86
-	for arch in x64 x86; do cp $(WINDOWS)/$$arch/vellum-1080.exe $(WINDOWS)/$$arch/vellum-720.exe $(WINDOWS)/dist/$$arch/; done
+	for arch in x64 x86; do for size in $(SIZES); do cp $(WINDOWS)/$$arch/vellum-$$size.exe $(WINDOWS)/dist/$$arch/; done; done
 	sed 's/@VERSION@/$(VERSION)/' packaging/windows-readme.txt | sed 's/$$/\r/' > $(WINDOWS)/dist/README.txt
 	sed 's/$$/\r/' LICENSE > $(WINDOWS)/dist/LICENSE.txt
 	cd $(WINDOWS)/dist && python3 $(CURDIR)/tools/zip.py ../vellum-$(VERSION)-windows.zip \
-		README.txt LICENSE.txt x64/vellum-1080.exe x64/vellum-720.exe x86/vellum-1080.exe x86/vellum-720.exe
+		README.txt LICENSE.txt $(foreach arch,x64 x86,$(foreach size,$(SIZES),$(arch)/vellum-$(size).exe))
 	tests/windows_zip.sh $(CURDIR)/$(WINDOWS)/vellum-$(VERSION)-windows.zip $(CURDIR)/$(WINDOWS)
 
 windows-test: windows-deps
@@ -268,7 +273,7 @@ WEB_LINTED     := platform/web/web.cpp
 # (MinGW's headers are looked for when the recipe runs: windows-deps may just have installed them.)
 MINGW_CXX      := /usr/lib/gcc/x86_64-w64-mingw32/*-posix/include/c++
 EMSCRIPTEN_SYS := /usr/share/emscripten/cache/sysroot/include
-LINT_SIZE      := -std=c++20 -I. -DVELLUM_SCREEN_WIDTH=1920 -DVELLUM_SCREEN_HEIGHT=1080
+LINT_SIZE      := -std=c++20 -I. -DVELLUM_SCREEN_WIDTH=$(word 1,$(DESIGN_WH)) -DVELLUM_SCREEN_HEIGHT=$(word 2,$(DESIGN_WH))
 lint: build check-deps windows-deps web-deps
 	printf '%s\n' $(LINTED) | xargs -P $(JOBS) -n 4 clang-tidy -p $(BUILD) --quiet
 	@mingw=$$(ls -d $(MINGW_CXX) 2>/dev/null | head -n 1); if [ -n "$$mingw" ]; then \
@@ -281,7 +286,7 @@ lint: build check-deps windows-deps web-deps
 			-isystem $(EMSCRIPTEN_SYS)/c++/v1 -isystem $(EMSCRIPTEN_SYS); \
 	else $(call skip,the page's entry's lint: no Emscripten); fi
 	cppcheck --enable=warning,performance,portability --error-exitcode=1 --inline-suppr --quiet \
-		--std=c++20 -I . -DVELLUM_SCREEN_WIDTH=1920 -DVELLUM_SCREEN_HEIGHT=1080 \
+		--std=c++20 -I . -DVELLUM_SCREEN_WIDTH=$(word 1,$(DESIGN_WH)) -DVELLUM_SCREEN_HEIGHT=$(word 2,$(DESIGN_WH)) \
 		-DVELLUM_PROGRAM='"vellum"' $(LINTED) $(WINDOWS_LINTED) $(WEB_LINTED)
 
 # The sanitizers watch each path once, at 1280 x 720: the numeric stages and the CPU OpenGL
@@ -306,8 +311,8 @@ sanitize: sanitize-build
 bench: build
 	./$(BUILD)/bench/composite_bench
 	./$(BUILD)/bench/stages_bench
-	./$(BUILD)/bench/soft_gl_bench_1080 && ./$(BUILD)/bench/soft_gl_bench_720
-	$(XVFB) sh -c './$(BUILD)/bench/pass_bench_1080 && ./$(BUILD)/bench/pass_bench_720'
+	for size in $(SIZES); do ./$(BUILD)/bench/soft_gl_bench_$$size || exit 1; done
+	$(XVFB) sh -c 'for size in $(SIZES); do ./$(BUILD)/bench/pass_bench_$$size || exit 1; done'
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE) $(WINDOWS) $(CROSS) build-emscripten $(WEB) $(DIST)

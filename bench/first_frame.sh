@@ -14,7 +14,7 @@ probe=$(cd "$(dirname "$0")/.." && pwd)/build/bench/libfirst_frame_probe.so
 [ -e "$probe" ] || { echo "first_frame.sh: build the benchmarks first (make build)" >&2; exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-for size in 720 1080; do
+for size in $(awk '/^[0-9]/ { print $1 }' "$(dirname "$0")/../cmake/resolutions.txt"); do
     for round in $(seq "$runs"); do
         for build in "$@"; do
             name=${build%%=*} dir=${build#*=}

@@ -49,7 +49,7 @@ median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 # The least and the most of a column less an amount: the spread of the rounds.
 spread() { sort -n | awk -v less="$1" '{ v[NR] = $1 - less } END { printf "%.2f-%.2f", v[1], v[NR] }'; }
 
-for size in 720 1080; do
+for size in $(awk '/^[0-9]/ { print $1 }' "$(dirname "$0")/../cmake/resolutions.txt"); do
     : >"$work/blank"
     for name in "${names[@]}"; do : >"$work/$name"; done
     for _ in $(seq "$runs"); do

@@ -1,14 +1,16 @@
-// The page's script. ?size=720 shows the 1280 x 720 picture (1920 x 1080 by default);
-// ?stage=grain, vignette, render or composite shows that buffer instead of the frame. The
+// The page's script. ?size=SUFFIX shows that deliverable's picture (720: 1280 x 720; the first
+// of the build's list, 1920 x 1080, by default); ?stage=grain, vignette, render or composite
+// shows that buffer instead of the frame. The
 // program computes every pixel and hands the finished frame to vellumShow, which puts it on
 // the canvas; everything after the render is synchronous, so that a page reading this one (in
 // a frame, say) sees it complete once the progress bar is hidden. Kept in a file of its own,
 // as the style is, so that a site's Content-Security-Policy of 'self' lets it run.
 const query = new URLSearchParams(location.search);
-const size = query.get('size') === '720' ? '720' : '1080';
+const sizes = { @VELLUM_PAGE_SIZES@ };
+const size = Object.hasOwn(sizes, query.get('size')) ? query.get('size') : '@VELLUM_DESIGN_SUFFIX@';
 const stages = ['render', 'composite', 'grain', 'vignette'];
 const canvas = document.getElementById('picture');
-[canvas.width, canvas.height] = size === '720' ? [1280, 720] : [1920, 1080];
+[canvas.width, canvas.height] = sizes[size];
 const picture = canvas.getContext('2d', { alpha: false });
 const message = document.getElementById('message');
 message.textContent = '';
