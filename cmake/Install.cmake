@@ -122,9 +122,10 @@ number in that chain is fixed: with Mesa's software rasteriser on x86-64 the
 picture is the same to the last bit on every run; other OpenGL drivers (GPUs)
 may draw its edges a few levels apart.
 
-A program for each resolution shows it: ${VELLUM_SHOWN_AT}; a
-capture tool for each (vellum-capture- and the same suffix) writes the same
-frame, or a step of its making, as PNG.")
+A program for each resolution shows it:
+${VELLUM_SHOWN_AT}.
+A capture tool for each (vellum-capture- and the same suffix) writes the
+same frame, or a step of its making, as PNG.")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
