@@ -40,3 +40,10 @@ float Factorial(int n);
 // distance q from the centre.
 float BisectSqrt(float v);
 std::uint8_t VignetteLevel(std::int32_t q);
+
+// The ScreenWidth x ScreenHeight RGBA frame (bottom row first) shown in width x height pixels
+// (each at most the frame's): every shown pixel is the average of the frame pixels under it,
+// rounded to the nearest byte, so that a smaller screen keeps the smoothness of the averaged
+// passes that sampling would alias away. Frame column u falls under shown column
+// u x width / ScreenWidth (and rows alike): each frame pixel counts once, in one shown pixel.
+void ShrinkFrame(const std::uint8_t* frame, int width, int height, std::uint8_t* shown);

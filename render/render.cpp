@@ -118,10 +118,31 @@ void PresentFrame()
     // around. The raster position stays at the window's origin otherwise, so an empty bitmap
     // moves it to the frame's corner and back (a raster position is never clipped so).
     const float zoom = std::min(float(width) / ScreenWidth, float(height) / ScreenHeight);
-    const int x = (width - int(ScreenWidth * zoom)) / 2, y = (height - int(ScreenHeight * zoom)) / 2;
+    const int shownWidth = int(ScreenWidth * zoom), shownHeight = int(ScreenHeight * zoom);
+    const int x = (width - shownWidth) / 2, y = (height - shownHeight) / 2;
     glViewport(0, 0, width, height);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glBitmap(0, 0, 0, 0, GLfloat(x), GLfloat(y), nullptr);
+#if !defined(__EMSCRIPTEN__)  // the page's canvas is the frame's size: the browser scales it
+    if (zoom < 1) {
+        // Smaller: a zoomed draw would sample the frame and bring back the aliasing that the
+        // passes average away, so the frame is drawn whole in Vellum's own OpenGL and each
+        // shown pixel is the average of the frame pixels under it.
+        static std::uint8_t shown[4 * ScreenPixels];
+        const OpenGl* host = openGl;
+        openGl = &softGl;
+        glClearColor(0, 0, 0, 0);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glEnable(GL_BLEND);
+        DrawFrame();
+        openGl = host;
+        ShrinkFrame(SoftGlPixels(), shownWidth, shownHeight, shown);
+        glDisable(GL_BLEND);
+        glDrawPixels(shownWidth, shownHeight, GL_RGBA, GL_UNSIGNED_BYTE, shown);
+        glBitmap(0, 0, 0, 0, GLfloat(-x), GLfloat(-y), nullptr);
+        return;
+    }
+#endif
     glPixelZoom(zoom, zoom);
     DrawFrame();
     glPixelZoom(1, 1);

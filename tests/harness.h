@@ -155,12 +155,30 @@ inline Display* OpenDisplay()
     return nullptr;
 }
 
-// Polls the screen until it shows the image; the bound only catches a hang or an early exit.
-// Whether a screenshot shows the frame zoomed by `zoom` from its top-left corner (each pixel
-// the frame's pixel under its centre or, for another OpenGL's rounding of the zoom, one beside
-// it, within the one level by which a zoomed blend may round differently), over the whole shot.
+// Whether a screenshot shows the frame zoomed by `zoom` from its top-left corner, over the
+// whole shot. Larger, each pixel is the frame's pixel under its centre or, for another
+// OpenGL's rounding of the zoom, one beside it, within the one level by which a zoomed blend
+// may round differently. Smaller, each is the average of the frame pixels under it, rounded,
+// as the programs define it on the frame's rows counted from the bottom (within a level).
 inline bool ShowsZoomed(const Image& shot, const Image& frame, double zoom)
 {
+    if (zoom < 1) {
+        const int width = shot.width, height = shot.height;
+        std::vector<long> sums(3 * std::size_t(width) * height), counts(std::size_t(width) * height);
+        for (int v = 0; v < frame.height; ++v)  // v counted from the bottom
+            for (int u = 0; u < frame.width; ++u) {
+                const long x = long(u) * width / frame.width, y = height - 1 - long(v) * height / frame.height;
+                const std::size_t at = std::size_t(y) * width + std::size_t(x);
+                for (int c = 0; c < 3; ++c) sums[3 * at + c] += frame.At(u, frame.height - 1 - v)[c];
+                ++counts[at];
+            }
+        for (std::size_t at = 0; at < counts.size(); ++at)
+            for (int c = 0; c < 3; ++c) {
+                const long average = (2 * sums[3 * at + c] + counts[at]) / (2 * counts[at]);
+                if (std::abs(average - shot.rgba[4 * at + c]) > 1) return false;
+            }
+        return true;
+    }
     for (int y = 0; y < shot.height; ++y)
         for (int x = 0; x < shot.width; ++x) {
             const int sx = int((x + 0.5) / zoom), sy = int((y + 0.5) / zoom);

@@ -101,6 +101,37 @@ TEST(ComposeFrame, MatchesTheFormulaForEveryPairAndChannel)
     EXPECT_EQ(compositeImage[4 * ScreenPixels], 0);
 }
 
+// A frame shown smaller is the box average of the frame pixels under each shown pixel, as its
+// definition reads: each frame pixel added into the one shown pixel it falls under, each sum
+// divided by its count and rounded. At the frame's own size it is the frame.
+TEST(ShrinkFrame, IsTheBoxAverageOfThePixelsUnderEachShownPixel)
+{
+    std::mt19937 generator(7);
+    std::vector<std::uint8_t> frame(4 * std::size_t(ScreenPixels));
+    for (auto& byte : frame) byte = std::uint8_t(generator());
+    for (const auto& [width, height] : {std::pair{ScreenWidth, ScreenHeight}, std::pair{ScreenWidth / 2, ScreenHeight / 2},
+                                       std::pair{853, 480}, std::pair{ScreenWidth - 1, 7}, std::pair{1, 1}}) {
+        std::vector<std::uint64_t> sums(4 * std::size_t(width) * height), counts(sums.size());
+        for (int v = 0; v < ScreenHeight; ++v)
+            for (int u = 0; u < ScreenWidth; ++u) {
+                const std::size_t at = 4 * (std::size_t(std::int64_t(v) * height / ScreenHeight) * width +
+                                            std::size_t(std::int64_t(u) * width / ScreenWidth));
+                for (int c = 0; c < 4; ++c) {
+                    sums[at + c] += frame[4 * (std::size_t(v) * ScreenWidth + u) + c];
+                    ++counts[at + c];
+                }
+            }
+        std::vector<std::uint8_t> shown(sums.size());
+        ShrinkFrame(frame.data(), width, height, shown.data());
+        for (std::size_t i = 0; i < shown.size(); ++i)
+            ASSERT_EQ(shown[i], std::uint8_t(std::lround(double(sums[i]) / double(counts[i]))))
+                << width << " x " << height << ", byte " << i;
+        if (width == ScreenWidth && height == ScreenHeight) {
+            EXPECT_EQ(shown, frame);
+        }
+    }
+}
+
 }  // namespace
 
 // The start-up check's verdict on what the accumulation buffer returned: the average of two

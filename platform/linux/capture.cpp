@@ -18,17 +18,33 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/buffers.h"
 #include "core/stages.h"
 #include "platform/linux/glfw_host.h"
 #include "platform/linux/output_file.h"
+#include "render/host.h"
 #include "render/render.h"
 
 using Clock = std::chrono::steady_clock;
 static Clock::time_point stageStart;
 static double cpuMilliseconds, renderMilliseconds;
+static Clock::time_point frameStart;
+
+// The host's calls (render/host.h): one frame, kept in the framebuffer to be read back. A
+// signal ends the tool at once (its handler removes the temporary file), so there is nothing
+// to answer between passes.
+static void AnswerNothing(bool) {}
+static bool FirstFrame()
+{
+    static bool drawn = false;
+    frameStart = Clock::now();
+    return !std::exchange(drawn, true);
+}
+static void KeepTheFrame() {}
+static bool Drawn() { return true; }
 
 static double MillisecondsSince(Clock::time_point start)
 {
@@ -175,9 +191,7 @@ int main(int argc, char** argv)
 
     if (timings) renderStageDone = PrintStageTime;
     const Clock::time_point renderStart = stageStart = Clock::now();
-    RenderStill();
-    const Clock::time_point frameStart = Clock::now();
-    PresentFrame();
+    ShowThePicture({.answer = AnswerNothing, .frameWanted = FirstFrame, .swap = KeepTheFrame, .endWanted = Drawn});
     if (timings) {
         const AccumulationAnswers& a = accumulationAnswers;
         const char* fault = AccumulationFault(a);

@@ -36,6 +36,7 @@
 #include "core/buffers.h"
 #include "core/stages.h"
 #include "platform/linux/glfw_host.h"
+#include "render/host.h"
 #include "render/render.h"
 
 static volatile std::sig_atomic_t pendingSignal = 0;
@@ -66,19 +67,27 @@ static void EndIfAsked()
     std::_Exit(128 + signal);
 }
 
-// Between the passes of the render and while the picture rests: the window's events, the
-// claim on the display, and a close or a signal, which end it there, not seconds later.
-static void AnswerTheSystem()
+// The host's calls (render/host.h). Between the passes of the render and while the picture
+// rests: the window's events, the claim on the display, and a close or a signal, which end it
+// there, not seconds later.
+static void Answer(bool rest)
 {
+    if (rest) glfwWaitEventsTimeout(0.1);
+    else glfwPollEvents();
     KeepClaim();
     EndIfAsked();
 }
 
-static void AnswerBetweenPasses(int)
+static bool FrameWanted()
 {
-    glfwPollEvents();
-    AnswerTheSystem();
+    if (!frameWanted) return false;
+    frameWanted = false;
+    glfwGetFramebufferSize(window, &framebufferWidth, &framebufferHeight);
+    return true;
 }
+
+static void Swap() { glfwSwapBuffers(window); }
+static bool EscapePressed() { return glfwGetKey(window, GLFW_KEY_ESCAPE) == GLFW_PRESS; }
 
 // A full-screen window switches the primary monitor to ScreenWidth x ScreenHeight until the
 // window is destroyed. Where there is no primary monitor (every output off), the screen is
@@ -142,11 +151,6 @@ int main()
     glfwSetInputMode(window, GLFW_STICKY_KEYS, GLFW_TRUE);
     EndIfAsked();
 
-    renderPassDone = AnswerBetweenPasses;
-    glfwGetFramebufferSize(window, &framebufferWidth, &framebufferHeight);
-    RenderStill();
-    EndIfAsked();
-
     // Every event that can leave the window without its picture asks for the frame again: an
     // expose (also the compositor's request), a new framebuffer size or scale, a restore from
     // minimised, and focus regained (after Alt+Tab or a mode change).
@@ -156,18 +160,8 @@ int main()
     glfwSetWindowIconifyCallback(window, [](GLFWwindow* w, int iconified) { WantFrameIfShown(w, !iconified); });
     glfwSetWindowFocusCallback(window, WantFrameIfShown);
     glfwSetWindowMaximizeCallback(window, [](GLFWwindow* w, int) { WantFrame(w); });
-    for (;;) {
-        if (frameWanted) {
-            frameWanted = false;
-            glfwGetFramebufferSize(window, &framebufferWidth, &framebufferHeight);
-            PresentFrame();
-            glfwSwapBuffers(window);
-        }
-        if (glfwGetKey(window, GLFW_KEY_ESCAPE) == GLFW_PRESS) break;
-        // Sleeps until an event comes, waking every tenth of a second to see a signal.
-        glfwWaitEventsTimeout(0.1);
-        AnswerTheSystem();
-    }
+    glfwGetFramebufferSize(window, &framebufferWidth, &framebufferHeight);
+    ShowThePicture({.answer = Answer, .frameWanted = FrameWanted, .swap = Swap, .endWanted = EscapePressed});
 
     glfwDestroyWindow(window);
     ReleaseDesktop();

@@ -17,6 +17,7 @@
 #include "core/buffers.h"
 #include "core/stages.h"
 #include "gl/soft_gl.h"
+#include "render/host.h"
 #include "render/render.h"
 
 // The page's functions (page.js), called by name, so that the script that loads either
@@ -27,21 +28,25 @@ EM_JS(void, PageShow, (const std::uint8_t* pixels, int width, int height),
       { vellumShow(HEAPU8.subarray(pixels, pixels + 4 * width * height), width, height); });
 
 static double lastYield;  // when the render last gave the browser its turn, in ms
-static int passesSinceYield;
+static int passesDone, passesSinceYield;
 
-// After each pass. The browser gets its turn, to stay responsive and show the progress, every
-// 50 ms or 32 passes, whichever comes first (a browser whose clock stands still while scripts
-// run, as a headless one's can, still gets it), and after the last pass: each turn costs a
-// timer's minimum delay of a few milliseconds, more than a pass takes.
-static void AfterPass(int pass)
+// The host's calls (render/host.h). After each pass, the browser gets its turn, to stay
+// responsive and show the progress, every 50 ms or 32 passes, whichever comes first (a browser
+// whose clock stands still while scripts run, as a headless one's can, still gets it), and
+// after the last pass: each turn costs a timer's minimum delay of a few milliseconds, more than
+// a pass takes. The page keeps the one frame it is given, so the program ends after it.
+static void AfterPass(bool)
 {
     const double now = emscripten_get_now();
-    if (now - lastYield < 50 && ++passesSinceYield < 32 && pass + 1 < Passes) return;
+    ++passesDone;
+    if (now - lastYield < 50 && ++passesSinceYield < 32 && passesDone < Passes) return;
     lastYield = now;
     passesSinceYield = 0;
-    PageProgress(pass + 1, Passes);
+    PageProgress(passesDone, Passes);
     emscripten_sleep(0);
 }
+static bool FirstFrame() { return passesDone == Passes; }
+static bool Shown() { return true; }
 
 // The buffer a ?stage= query asks for (0 render, 1 composite, 2 grain, 3 vignette), or null.
 static const std::uint8_t* StageBuffer(int stage)
@@ -50,14 +55,16 @@ static const std::uint8_t* StageBuffer(int stage)
     return stage >= 0 && stage < 4 ? buffers[stage] : nullptr;
 }
 
-int main()
+static void ShowOnThePage()
 {
     const int stage = PageStage();
-    openGl = &softGl;
-    renderPassDone = AfterPass;
-    lastYield = emscripten_get_now();
-    RenderStill();
-    PresentFrame();
     PageShow(stage >= 0 ? StageBuffer(stage) : SoftGlPixels(), ScreenWidth, ScreenHeight);
+}
+
+int main()
+{
+    openGl = &softGl;
+    lastYield = emscripten_get_now();
+    ShowThePicture({.answer = AfterPass, .frameWanted = FirstFrame, .swap = ShowOnThePage, .endWanted = Shown});
     return 0;
 }

@@ -32,6 +32,7 @@
 #include "core/stages.h"
 #include "platform/windows/activation.h"
 #include "platform/windows/pixel_format.h"
+#include "render/host.h"
 #include "render/render.h"
 
 #include <algorithm>
@@ -226,7 +227,7 @@ static void WaitForMessages()
 // Answers every pending message; while the program is stepped aside it waits for the next one,
 // looking at the foreground every tenth of a second, rather than drawing. A close ends it
 // here, also between passes of the render, and so does Escape once the first frame shows.
-static void AnswerTheSystem(int = 0)
+static void AnswerTheSystem()
 {
     MSG message;
     for (;;) {
@@ -246,6 +247,26 @@ static bool DescribeFormat(int format, PixelFormatFacts& facts, void* device)
     facts = {d.dwFlags, d.iPixelType, d.cColorBits, d.cAccumRedBits, d.cAccumGreenBits, d.cAccumBlueBits, d.cDepthBits};
     return true;
 }
+
+// The host's calls (render/host.h).
+static HDC device;
+static void Answer(bool rest)
+{
+    if (rest) WaitForMessages();
+    AnswerTheSystem();
+}
+static bool FrameWanted()
+{
+    const bool wanted = frameWanted;
+    frameWanted = false;
+    return wanted;
+}
+static void Swap()
+{
+    SwapBuffers(device);
+    frameShown = true;
+}
+static bool EscapePressed() { return escapePressed; }
 
 static int ChooseFormat(HDC device, PIXELFORMATDESCRIPTOR& chosen)
 {
@@ -284,7 +305,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
                              ScreenHeight, nullptr, nullptr, instance, nullptr);
     if (!window) Fail("Vellum could not open its window.");
     if (!modeTaken) CoverTheScreen(window);
-    const HDC device = GetDC(window);
+    device = GetDC(window);
     PIXELFORMATDESCRIPTOR chosen;
     const int format = device ? ChooseFormat(device, chosen) : 0;
     HGLRC context = nullptr;
@@ -297,19 +318,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     ShowCursor(FALSE);
     KeepDisplayOn(true);
 
-    renderPassDone = AnswerTheSystem;  // the render, seconds long, answers between its passes too
-    RenderStill();
-
-    // The first frame always shows; after it, the loop sleeps until a message comes.
-    for (;;) {
-        if (frameWanted) {
-            frameWanted = false;
-            PresentFrame();
-            SwapBuffers(device);
-            frameShown = true;
-        }
-        if (escapePressed) EndProgram(0);
-        WaitForMessages();
-        AnswerTheSystem();
-    }
+    ShowThePicture({.answer = Answer, .frameWanted = FrameWanted, .swap = Swap, .endWanted = EscapePressed});
+    EndProgram(0);
 }
