@@ -15,7 +15,9 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 set(installed_directories)
 foreach(directory ${CMAKE_INSTALL_BINDIR} ${CMAKE_INSTALL_DATADIR}/applications ${CMAKE_INSTALL_DATADIR}/metainfo
     ${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/apps ${CMAKE_INSTALL_DATADIR}/icons/hicolor/128x128/apps
-    ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps ${CMAKE_INSTALL_MANDIR}/man6 ${CMAKE_INSTALL_DOCDIR})
+    ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps ${CMAKE_INSTALL_MANDIR}/man6 ${CMAKE_INSTALL_DOCDIR}
+    ${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver ${CMAKE_INSTALL_DATADIR}/xscreensaver/config
+    ${CMAKE_INSTALL_DATADIR}/applications/screensavers)
   while(NOT directory STREQUAL "" AND NOT directory STREQUAL ".")
     list(APPEND installed_directories ${directory})
     get_filename_component(directory ${directory} DIRECTORY)
@@ -41,6 +43,15 @@ foreach(resolution IN LISTS VELLUM_RESOLUTIONS)
   configure_file(packaging/vellum.desktop.in vellum-${SUFFIX}.desktop @ONLY)
   install(FILES ${PROJECT_BINARY_DIR}/vellum-${SUFFIX}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 endforeach()
+# The X screen saver's hack where the saver looks for hacks, its settings description, and an
+# entry where the MATE and Xfce savers look.
+add_custom_command(TARGET vellum-screensaver POST_BUILD COMMAND ${CMAKE_OBJCOPY} --remove-section=.comment $<TARGET_FILE:vellum-screensaver>)
+install(TARGETS vellum-screensaver RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver)
+install(CODE "file(RENAME \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver/vellum-screensaver\"
+  \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver/vellum\")")
+install(FILES packaging/screensaver/vellum.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/xscreensaver/config)
+install(FILES packaging/screensaver/vellum.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications/screensavers)
+
 foreach(size 48 128 256)
   install(FILES packaging/icons/vellum-${size}.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
     RENAME vellum.png)

@@ -596,6 +596,163 @@ TEST(Desktop, ScreenSaverWaitsAndAKilledConnectionPutsTheModeBack)
     XCloseDisplay(display);
 }
 
+// The X screen saver's hack, run as the saver runs it.
+class Screensaver : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        display = OpenDisplay();
+        ASSERT_NE(display, nullptr);
+        SetMode(display, {1920, 1080});
+    }
+    void TearDown() override
+    {
+        if (display) XCloseDisplay(display);
+    }
+    // A bare window at the top-left, as a saver makes for its hack.
+    Window BareWindow(int width, int height)
+    {
+        XSetWindowAttributes attributes{};
+        attributes.override_redirect = True;
+        attributes.background_pixel = WhitePixel(display, DefaultScreen(display));
+        const Window window = XCreateWindow(display, DefaultRootWindow(display), 0, 0, unsigned(width), unsigned(height), 0,
+                                            CopyFromParent, InputOutput, CopyFromParent, CWOverrideRedirect | CWBackPixel,
+                                            &attributes);
+        XMapRaised(display, window);
+        XSync(display, False);
+        return window;
+    }
+    // Waits until the top-left width x height of the screen shows the 1920 x 1080 frame scaled
+    // to fit it, centred, black around.
+    bool ShowsTheFrameFitted(pid_t pid, int width, int height)
+    {
+        const Image& frame = CapturedFrame({"1080", 1920, 1080});
+        const double zoom = std::min(double(width) / 1920, double(height) / 1080);
+        const int shownWidth = int(1920 * float(zoom)), shownHeight = int(1080 * float(zoom));
+        const int left = (width - shownWidth) / 2, top = (height - shownHeight) / 2;
+        for (auto end = std::chrono::steady_clock::now() + 120s; std::chrono::steady_clock::now() < end;) {
+            std::this_thread::sleep_for(250ms);
+            const Image shot = Screenshot(display, width, height);
+            Image inside;
+            inside.width = shownWidth;
+            inside.height = shownHeight;
+            bool blackAround = true;
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x) {
+                    const std::uint8_t* p = shot.At(x, y);
+                    if (x >= left && x < left + shownWidth && y >= top && y < top + shownHeight)
+                        inside.rgba.insert(inside.rgba.end(), p, p + 4);
+                    else
+                        blackAround = blackAround && p[0] == 0 && p[1] == 0 && p[2] == 0;
+                }
+            if (blackAround && ShowsZoomed(inside, frame, zoom)) return true;
+            int status;
+            if (waitpid(pid, &status, WNOHANG) != 0) return false;
+        }
+        return false;
+    }
+    Display* display = nullptr;
+    const fs::path errors = Scratch() / "screensaver.txt";
+};
+
+// -window-id of a bare window: the frame scaled to fit it, again after a new size; SIGTERM ends
+// it with status 0, and so does the window's destruction.
+TEST_F(Screensaver, DrawsIntoTheWindowItIsGiven)
+{
+    Window window = BareWindow(800, 600);
+    pid_t pid = Start({Program("vellum-screensaver"), "-window-id", std::to_string(window)}, errors);
+    EXPECT_TRUE(ShowsTheFrameFitted(pid, 800, 600)) << ReadFile(errors);
+    XResizeWindow(display, window, 640, 640);
+    XSync(display, False);
+    EXPECT_TRUE(ShowsTheFrameFitted(pid, 640, 640)) << "not drawn again at the new size; " << ReadFile(errors);
+    kill(pid, SIGTERM);
+    EXPECT_TRUE(Exited(Wait(pid, 10s), 0)) << ReadFile(errors);
+
+    pid = Start({Program("vellum-screensaver"), "--window-id", "0x" + [&] {
+                     char hex[16];
+                     std::snprintf(hex, sizeof hex, "%lx", window);
+                     return std::string(hex);
+                 }()}, errors);
+    EXPECT_TRUE(ShowsTheFrameFitted(pid, 640, 640)) << ReadFile(errors);
+    XDestroyWindow(display, window);
+    XSync(display, False);
+    EXPECT_TRUE(Exited(Wait(pid, 10s), 0)) << "the window was destroyed; " << ReadFile(errors);
+    EXPECT_EQ(ReadFile(errors), "");
+}
+
+// XSCREENSAVER_WINDOW wins over -root (the daemon's list says --root): only the named window is
+// drawn into, and the root beside it keeps what it showed.
+TEST_F(Screensaver, TheSaversWindowOverTheRoot)
+{
+    const Window window = BareWindow(960, 540);
+    const Image before = Screenshot(display, 1920, 1080);
+    setenv("XSCREENSAVER_WINDOW", std::to_string(window).c_str(), 1);
+    const pid_t pid = Start({Program("vellum-screensaver"), "--root"}, errors);
+    unsetenv("XSCREENSAVER_WINDOW");
+    EXPECT_TRUE(ShowsTheFrameFitted(pid, 960, 540)) << ReadFile(errors);
+    const Image after = Screenshot(display, 1920, 1080);
+    long changed = 0;
+    for (int y = 0; y < 1080; ++y)
+        for (int x = 0; x < 1920; ++x)
+            changed += (x >= 960 || y >= 540) && !std::equal(before.At(x, y), before.At(x, y) + 3, after.At(x, y));
+    EXPECT_EQ(changed, 0) << "pixels outside the saver's window changed";
+    kill(pid, SIGINT);
+    EXPECT_TRUE(Exited(Wait(pid, 10s), 0)) << ReadFile(errors);
+    XDestroyWindow(display, window);
+}
+
+// Whether a process of that name runs, for up to ten seconds.
+bool Runs(const std::string& name)
+{
+    for (auto end = std::chrono::steady_clock::now() + 10s; std::chrono::steady_clock::now() < end;) {
+        bool found = false;
+        for (const auto& entry : fs::directory_iterator("/proc"))
+            found = found || (std::isdigit(entry.path().filename().string()[0]) && ReadFile(entry.path() / "comm") == name + "\n");
+        if (!found) return false;
+        std::this_thread::sleep_for(100ms);
+    }
+    return true;
+}
+
+// Under the real X screen saver daemon, started as a user (it runs no hack for root) with a
+// private home whose settings list only "vellum -root": activated, it shows vellum-1080's frame
+// on the 1920 x 1080 screen to the pixel; deactivated, the hack ends.
+TEST_F(Screensaver, UnderTheXScreenSaverDaemon)
+{
+    if (std::system("command -v xscreensaver xscreensaver-command >/dev/null 2>&1") != 0) VELLUM_SKIP("xscreensaver is not installed");
+    if (geteuid() != 0) VELLUM_SKIP("the daemon runs no hack for root: the test starts it as another user, which needs root");
+    char pattern[] = "/tmp/vellum-saver-XXXXXX";
+    const fs::path place = mkdtemp(pattern), home = place / "home", bin = place / "bin";
+    fs::permissions(place, fs::perms(0755));
+    fs::create_directories(home);
+    fs::create_directories(bin);
+    fs::create_symlink(Program("vellum-screensaver"), bin / "vellum");
+    std::ofstream(home / ".xscreensaver") << "timeout: 0:30:00\ncycle: 0\nlock: False\nfade: False\nunfade: False\n"
+                                             "splash: False\nmode: one\nselected: 0\nprograms: vellum -root \\n\n";
+    ASSERT_EQ(chown(home.c_str(), 65534, 65534), 0);
+    ASSERT_EQ(chown((home / ".xscreensaver").c_str(), 65534, 65534), 0);
+    const auto as = [&](std::vector<std::string> command) {
+        std::vector<std::string> args = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "/usr/bin/env",
+                                         "HOME=" + home.string(), "PATH=" + bin.string() + ":/usr/bin:/bin"};
+        args.insert(args.end(), command.begin(), command.end());
+        return args;
+    };
+    const pid_t daemon = Start(as({"xscreensaver", "-no-splash"}), errors);
+    const fs::path said = Scratch() / "xscreensaver-command.txt";
+    bool activated = false;  // the command fails until the daemon answers
+    for (auto end = std::chrono::steady_clock::now() + 60s; !activated && std::chrono::steady_clock::now() < end;) {
+        activated = Exited(RunProgram(as({"xscreensaver-command", "-activate"}), said), 0);
+        if (!activated) std::this_thread::sleep_for(200ms);
+    }
+    EXPECT_TRUE(activated) << ReadFile(said) << ReadFile(errors);
+    EXPECT_TRUE(WaitForScreen(display, daemon, CapturedFrame({"1080", 1920, 1080}))) << ReadFile(errors);
+    EXPECT_TRUE(Exited(RunProgram(as({"xscreensaver-command", "-deactivate"}), said), 0)) << ReadFile(said);
+    EXPECT_FALSE(Runs("vellum")) << "the hack went on after -deactivate";
+    kill(daemon, SIGTERM);
+    Wait(daemon, 30s);
+    fs::remove_all(place);
+}
+
 // A minute of showing, the picture covered and drawn again every two seconds: memory stays put
 // and every sampled frame is the first one.
 TEST(Soak, AMinuteOfFrames)

@@ -26,12 +26,14 @@ appstreamcli validate --no-net --pedantic "$root"/usr/share/metainfo/*.metainfo.
 
 files=$(cd "$root" && find . -type f -o -type l | sort | tr '\n' ' ')
 expected="./usr/bin/vellum-1080 ./usr/bin/vellum-720 ./usr/bin/vellum-capture-1080 ./usr/bin/vellum-capture-720 \
+./usr/libexec/xscreensaver/vellum ./usr/share/applications/screensavers/vellum.desktop \
 ./usr/share/applications/vellum-1080.desktop ./usr/share/applications/vellum-720.desktop \
 ./usr/share/doc/vellum/README.md ./usr/share/doc/vellum/changelog.gz ./usr/share/doc/vellum/copyright \
 ./usr/share/icons/hicolor/128x128/apps/vellum.png ./usr/share/icons/hicolor/256x256/apps/vellum.png \
 ./usr/share/icons/hicolor/48x48/apps/vellum.png ./usr/share/man/man6/vellum-1080.6.gz \
 ./usr/share/man/man6/vellum-720.6.gz ./usr/share/man/man6/vellum-capture-1080.6.gz \
-./usr/share/man/man6/vellum-capture-720.6.gz ./usr/share/metainfo/org.example.vellum.metainfo.xml "
+./usr/share/man/man6/vellum-capture-720.6.gz ./usr/share/metainfo/org.example.vellum.metainfo.xml \
+./usr/share/xscreensaver/config/vellum.xml "
 [ "$files" = "$expected" ] || fail "the package holds: $files"
 # The RPM holds the same files, and rpmlint finds no error in it.
 rpm=$(ls "$bin"/vellum-*.rpm 2>/dev/null | head -n 1)
