@@ -10,7 +10,7 @@ XVFB      = xvfb-run -a -e $(XVFB_LOG) -s "-screen 0 $(word 1,$(DESIGN_WH))x$(wo
 # need besides (installed while the programs build, in CI).
 PACKAGES := build-essential cmake libglfw3-dev libgl-dev libgl1-mesa-dri libpng-dev libgtest-dev libbenchmark-dev \
             libx11-dev libxtst-dev libxrandr-dev libxfixes-dev libxss-dev xvfb xauth python3
-CHECK_PACKAGES := locales acl weston xwayland xserver-xorg-core xserver-xorg-video-dummy clang-tidy cppcheck \
+CHECK_PACKAGES := locales acl xscreensaver weston xwayland xserver-xorg-core xserver-xorg-video-dummy clang-tidy cppcheck \
             dpkg-dev lintian desktop-file-utils man-db rpm rpmlint appstream
 # The deliverables' suffixes, from the one list of resolutions; the first is the picture's
 # design size, the one `make run` shows, and its width and height.
@@ -135,16 +135,17 @@ windows: windows-deps
 	cmake --build $(WINDOWS)/x64 -j $(JOBS)
 	cmake -S . -B $(WINDOWS)/x86 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release -DVELLUM_WERROR=ON \
 		-DVELLUM_TESTS=$(TESTS)
-	cmake --build $(WINDOWS)/x86 -j $(JOBS) $$([ -x /usr/lib/wine/wine ] || echo --target $(addprefix vellum-,$(SIZES)))
+	cmake --build $(WINDOWS)/x86 -j $(JOBS) $$([ -x /usr/lib/wine/wine ] || echo --target $(addprefix vellum-,$(SIZES)) vellum-screensaver)
 
 # One download for Windows: build-windows/vellum-VERSION-windows.zip.
 dist: windows
 	rm -rf $(WINDOWS)/dist && mkdir -p $(WINDOWS)/dist/x64 $(WINDOWS)/dist/x86
-	for arch in x64 x86; do for size in $(SIZES); do cp $(WINDOWS)/$$arch/vellum-$$size.exe $(WINDOWS)/dist/$$arch/; done; done
+	for arch in x64 x86; do for size in $(SIZES); do cp $(WINDOWS)/$$arch/vellum-$$size.exe $(WINDOWS)/dist/$$arch/; done; \
+		cp $(WINDOWS)/$$arch/vellum.scr $(WINDOWS)/dist/$$arch/; done
 	sed 's/@VERSION@/$(VERSION)/' packaging/windows-readme.txt | sed 's/$$/\r/' > $(WINDOWS)/dist/README.txt
 	sed 's/$$/\r/' LICENSE > $(WINDOWS)/dist/LICENSE.txt
 	cd $(WINDOWS)/dist && python3 $(CURDIR)/tools/zip.py ../vellum-$(VERSION)-windows.zip \
-		README.txt LICENSE.txt $(foreach arch,x64 x86,$(foreach size,$(SIZES),$(arch)/vellum-$(size).exe))
+		README.txt LICENSE.txt $(foreach arch,x64 x86,$(foreach size,$(SIZES),$(arch)/vellum-$(size).exe) $(arch)/vellum.scr)
 	tests/windows_zip.sh $(CURDIR)/$(WINDOWS)/vellum-$(VERSION)-windows.zip $(CURDIR)/$(WINDOWS)
 
 windows-test: windows-deps
@@ -263,12 +264,13 @@ unit: build
 	ctest --test-dir $(BUILD) -L unit --output-on-failure
 
 LINTED := platform/linux/linux.cpp platform/linux/capture.cpp platform/linux/glfw_host.cpp platform/linux/output_file.cpp \
-          platform/linux/quoted.cpp \
+          platform/linux/quoted.cpp platform/linux/screensaver.cpp \
           $(wildcard core/*.cpp picture/*.cpp render/*.cpp gl/*.cpp)
 # The Windows and browser entries, against their own systems' headers (MinGW's, Emscripten's):
 # nothing builds them natively, so they are linted with the flags their builds use. (Emscripten's
 # headers trip clang-tidy's dynamic-static-initializers check on every extern declaration.)
-WINDOWS_LINTED := platform/windows/windows.cpp platform/windows/pixel_format.cpp platform/windows/activation.cpp
+WINDOWS_LINTED := platform/windows/windows.cpp platform/windows/pixel_format.cpp platform/windows/activation.cpp platform/windows/wgl.cpp \
+                  platform/windows/screensaver.cpp platform/windows/saver_command.cpp
 WEB_LINTED     := platform/web/web.cpp
 # (MinGW's headers are looked for when the recipe runs: windows-deps may just have installed them.)
 MINGW_CXX      := /usr/lib/gcc/x86_64-w64-mingw32/*-posix/include/c++

@@ -809,7 +809,7 @@ TEST(Soak, AMinuteOfFrames)
 // request (to 9.0 at least it ignores it, so Vellum's own OpenGL draws the passes).
 // Presses Return in the message box the program opens (titled with its name, and smaller than
 // the screen): whether one came within a minute.
-bool DismissBox(Display* display, pid_t pid)
+bool DismissBox(Display* display, pid_t pid, const std::string& name = "vellum-720")
 {
     Window box = 0;
     for (auto end = std::chrono::steady_clock::now() + 60s; !box && std::chrono::steady_clock::now() < end;) {
@@ -819,7 +819,7 @@ bool DismissBox(Display* display, pid_t pid)
         for (unsigned i = 0; i < count && !box; ++i) {
             char* title = nullptr;
             XWindowAttributes attributes;
-            if (XFetchName(display, children[i], &title) && title && std::string(title) == "vellum-720" &&
+            if (XFetchName(display, children[i], &title) && title && std::string(title) == name &&
                 XGetWindowAttributes(display, children[i], &attributes) && attributes.width < 1280 &&
                 attributes.map_state == IsViewable)
                 box = children[i];
@@ -993,6 +993,90 @@ TEST(Windows, OnePictureWhateverHoldsTheName)
     EXPECT_EQ(CurrentMode(display), (Mode{1920, 1080}));
     kill(holder, SIGKILL);
     Wait(holder, 30s);
+    XCloseDisplay(display);
+}
+
+// vellum.scr as Windows runs it. /s: vellum-1080.exe's frame to the pixel on a 1920 x 1080
+// desktop, the mode unchanged, until the mouse moves. (The Windows programs' frame is the
+// native one but for a few edge pixels: it is taken from vellum-1080.exe itself.)
+TEST(WindowsScreensaver, ShowsUntilTheMouseMoves)
+{
+    if (const char* why = WhyNoWindowsPrograms()) VELLUM_SKIP(why);
+    const WineTurn turn;
+    Display* display = OpenDisplay();
+    ASSERT_NE(display, nullptr);
+    SetMode(display, {1920, 1080});
+    const Image& native = CapturedFrame({"1080", 1920, 1080});
+    const fs::path errors = Scratch() / "scr-show.txt";
+    const pid_t program = StartUnderWine("vellum-1080.exe", errors);
+    Image shown;
+    for (auto end = std::chrono::steady_clock::now() + 120s; std::chrono::steady_clock::now() < end;) {
+        std::this_thread::sleep_for(500ms);
+        const Image shot = Screenshot(display, 1920, 1080);
+        long differing = 0;
+        for (std::size_t i = 0; i < shot.rgba.size(); i += 4) differing += !std::equal(&shot.rgba[i], &shot.rgba[i] + 3, &native.rgba[i]);
+        if (differing < 100 && shot.rgba == shown.rgba) break;  // the frame, twice alike
+        shown = shot;
+    }
+    PressKey(display, XK_Escape);
+    EXPECT_TRUE(Exited(Wait(program, 60s), 0)) << ReadFile(errors);
+    ASSERT_EQ(CurrentMode(display), (Mode{1920, 1080}));
+    XTestFakeMotionEvent(display, -1, 100, 100, 0);
+    XSync(display, False);
+    const pid_t pid = StartUnderWine("vellum.scr", errors, {"/s"});
+    EXPECT_TRUE(WaitForScreen(display, pid, shown)) << ReadFile(errors);
+    EXPECT_EQ(CurrentMode(display), (Mode{1920, 1080}));
+    XTestFakeMotionEvent(display, -1, 400, 300, 0);
+    XSync(display, False);
+    EXPECT_TRUE(Exited(Wait(pid, 60s), 0)) << "a mouse move did not end it; " << ReadFile(errors);
+    XCloseDisplay(display);
+}
+
+// /p HWND: a child window over the parent's whole client area, until the parent goes. (Wine
+// shows nothing that one process draws in another's window, so the preview's pixels are held
+// to their definition by ShrinkFrame's test, and in a window on Linux by the hack's.)
+TEST(WindowsScreensaver, PreviewsInItsParentUntilItGoes)
+{
+    if (const char* why = WhyNoWindowsPrograms()) VELLUM_SKIP(why);
+    const WineTurn turn;
+    Display* display = OpenDisplay();
+    ASSERT_NE(display, nullptr);
+    SetMode(display, {1920, 1080});
+    const fs::path said = Scratch() / "parent.txt", errors = Scratch() / "scr-preview.txt";
+    const pid_t parent = Start({"/usr/bin/env", "wine", WindowsBuild() + std::string("/tests/windows_poke.exe"), "parent"}, said);
+    std::string number;
+    for (auto end = std::chrono::steady_clock::now() + 60s; number.empty() && std::chrono::steady_clock::now() < end;) {
+        const std::string text = ReadFile(said);
+        if (const auto at = text.find("parent "); at != std::string::npos && text.find('\n', at) != std::string::npos)
+            number = std::to_string(std::stoull(text.substr(at + 7)));  // (Wine ends its lines with \r\n)
+        else
+            std::this_thread::sleep_for(50ms);
+    }
+    ASSERT_FALSE(number.empty()) << ReadFile(said);
+    const pid_t pid = StartUnderWine("vellum.scr", errors, {"/p", number});
+    bool covered = false;
+    for (auto end = std::chrono::steady_clock::now() + 60s; !covered && std::chrono::steady_clock::now() < end;) {
+        std::this_thread::sleep_for(100ms);
+        covered = ReadFile(said).find("child 320x180") != std::string::npos;
+    }
+    EXPECT_TRUE(covered) << "no child over the parent's client area: " << ReadFile(said) << ReadFile(errors);
+    kill(parent, SIGKILL);
+    Wait(parent, 30s);
+    EXPECT_TRUE(Exited(Wait(pid, 60s), 0)) << "it outlived its parent; " << ReadFile(errors);
+    XCloseDisplay(display);
+}
+
+// /c: a box saying there are no settings, and status 0 once it is dismissed.
+TEST(WindowsScreensaver, SettingsSayThereAreNone)
+{
+    if (const char* why = WhyNoWindowsPrograms()) VELLUM_SKIP(why);
+    const WineTurn turn;
+    Display* display = OpenDisplay();
+    ASSERT_NE(display, nullptr);
+    const fs::path errors = Scratch() / "scr-settings.txt";
+    const pid_t pid = StartUnderWine("vellum.scr", errors, {"/c"});
+    EXPECT_TRUE(DismissBox(display, pid, "Vellum")) << "no box; " << ReadFile(errors);
+    EXPECT_TRUE(Exited(Wait(pid, 60s), 0)) << ReadFile(errors);
     XCloseDisplay(display);
 }
 

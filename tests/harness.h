@@ -268,10 +268,12 @@ struct WineTurn {
 };
 
 // Starts a Windows program of that build under Wine (quiet), in a WineTurn.
-inline pid_t StartUnderWine(const std::string& program, const fs::path& errors)
+inline pid_t StartUnderWine(const std::string& program, const fs::path& errors, const std::vector<std::string>& args = {})
 {
     setenv("WINEDEBUG", "-all", 1);
-    return Start({"/usr/bin/env", "wine", (fs::path(WindowsBuild()) / program).string()}, errors);
+    std::vector<std::string> command = {"/usr/bin/env", "wine", (fs::path(WindowsBuild()) / program).string()};
+    command.insert(command.end(), args.begin(), args.end());
+    return Start(command, errors);
 }
 
 // Whether a PNG of a stage of the picture ("frame", "render", ...) is the pinned one, or drawn by

@@ -39,6 +39,22 @@ TEST(Programs, CaptureRejectsBadArguments)
     EXPECT_EQ(ReadFile(help).rfind("usage: ", 0), 0u) << ReadFile(help);
 }
 
+// The screen saver's hack: one line and status 2 for an option it does not know, a window that
+// is no number, or a saver's variable that names none.
+TEST(Programs, ScreensaverRejectsBadArguments)
+{
+    const fs::path errors = Scratch() / "saver-usage.txt";
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--fast"}, {"-window-id"}, {"-window-id", "window"}, {"--window-id", "-3"}, {"XSCREENSAVER_WINDOW=0x"}}) {
+        std::vector<std::string> command = {"/usr/bin/env"};
+        if (args[0].find('=') == std::string::npos) command.push_back(Program("vellum-screensaver"));
+        command.insert(command.end(), args.begin(), args.end());
+        if (args[0].find('=') != std::string::npos) command.push_back(Program("vellum-screensaver"));
+        EXPECT_TRUE(Exited(RunProgram(command, errors), 2)) << args[0];
+        EXPECT_EQ(Lines(ReadFile(errors)), 1) << ReadFile(errors);
+    }
+}
+
 TEST(Programs, CaptureLeavesNoFileWhereItCannotWrite)
 {
     const std::string capture = Program(std::string("vellum-capture-") + build720.suffix);

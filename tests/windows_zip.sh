@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# The Windows download holds exactly a program of each resolution for each processor, the
-# README and the licence, and the programs in it are the ones just built.
+# The Windows download holds exactly a program of each resolution and the screen saver for each
+# processor, the README and the licence, and the programs in it are the ones just built.
 set -u
 zip=$1 builds=$2
 programs=$(for arch in x64 x86; do
     awk -v arch=$arch '/^[0-9]/ { print arch "/vellum-" $1 ".exe" }' "$(dirname "$0")/../cmake/resolutions.txt"
+    echo $arch/vellum.scr
 done)
 listing=$(cmake -E tar tf "$zip" | LC_ALL=C sort | tr '\n' ' ')
 expected=$(printf '%s\n' LICENSE.txt README.txt $programs | LC_ALL=C sort | tr '\n' ' ')

@@ -8,6 +8,10 @@
 // protected_symlinks would not follow, a socket) is refused before the render; one line and
 // status 1 or 2 on every failure.
 // Not handled: a target that another program changes while the render runs.
+//
+// Known issues:
+// - On Wayland alone there is no pbuffer: the frame is read back from a hidden window's back
+//   buffer, which a driver may discard (Mesa keeps it).
 
 #include <GLFW/glfw3.h>
 #include <png.h>

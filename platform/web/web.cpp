@@ -8,6 +8,8 @@
 // the frame shown once (the page shows it again where the browser restores a lost canvas);
 // ?stage=grain|vignette|render|composite showing that buffer instead of the frame; the frame's
 // size handed over with it, so that the page refuses a program of the other size.
+// Known issues: none known; the page has no threads (a static host cannot promise the headers
+// that shared memory needs).
 // Not handled here: display modes (the page scales the canvas and the browser goes full
 // screen), keys (the page's script takes F and clicks for full screen), and failures to load,
 // which the page tells the visitor about.
