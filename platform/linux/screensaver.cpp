@@ -160,11 +160,21 @@ int main(int argc, char** argv)
     if (!display) Fail(1, "cannot reach the X display " + Quoted(XDisplayName(nullptr)));
     XSetErrorHandler(NoteXError);
 
-    // GLX on the window's own visual; a window of its own gets a visual GLX chose.
+    // GLX on the window's own visual; a window of its own gets the screen's default visual
+    // where OpenGL draws on it double-buffered, as a saver's window has, or one GLX chooses.
     XVisualInfo* visual = nullptr;
     if (where == Own) {
+        XVisualInfo pattern{};
+        pattern.visualid = XVisualIDFromVisual(DefaultVisual(display, DefaultScreen(display)));
+        int count = 0, usable = 0, doubled = 0;
+        visual = XGetVisualInfo(display, VisualIDMask, &pattern, &count);
+        if (visual && (glXGetConfig(display, visual, GLX_USE_GL, &usable) != 0 || !usable ||
+                       glXGetConfig(display, visual, GLX_DOUBLEBUFFER, &doubled) != 0 || !doubled)) {
+            XFree(visual);
+            visual = nullptr;
+        }
         int wanted[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE, 8, None};
-        visual = glXChooseVisual(display, DefaultScreen(display), wanted);
+        if (!visual) visual = glXChooseVisual(display, DefaultScreen(display), wanted);
         if (!visual) Fail(1, "the X display offers no OpenGL visual");
         XSetWindowAttributes attributes{};
         attributes.colormap = XCreateColormap(display, RootWindow(display, visual->screen), visual->visual, AllocNone);

@@ -95,9 +95,7 @@ static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam
             return TRUE;
         }
         break;
-    case WM_DESTROY:
-        ending = true;
-        return 0;
+    case WM_DESTROY:  // with the preview's parent too
     case WM_CLOSE:
         ending = true;
         return 0;
@@ -177,20 +175,22 @@ static void Swap()
     previewWidth = std::max(1, int(ScreenWidth * zoom));
     previewHeight = std::max(1, int(ScreenHeight * zoom));
     ShrinkFrame(SoftGlPixels(), previewWidth, previewHeight, preview);
-    for (int i = 0; i < previewWidth * previewHeight; ++i) std::swap(preview[4 * i], preview[4 * i + 2]);  // GDI's order: BGRA
+    for (std::size_t i = 0; i < std::size_t(previewWidth) * std::size_t(previewHeight); ++i)
+        std::swap(preview[4 * i], preview[4 * i + 2]);  // GDI's order: BGRA
     InvalidateRect(shown.window, nullptr, FALSE);
 }
 
 static bool NeverEnds() { return false; }
 
-static BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT area, LPARAM instance)
+static HINSTANCE instance;
+static BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT area, LPARAM)
 {
     if (monitorCount == MostMonitors) return FALSE;
     Monitor& m = monitors[monitorCount];
     m.width = area->right - area->left;
     m.height = area->bottom - area->top;
     m.window = CreateWindowExA(WS_EX_TOPMOST, "Vellum", "Vellum", WS_POPUP | WS_VISIBLE, area->left, area->top, m.width, m.height,
-                               nullptr, nullptr, reinterpret_cast<HINSTANCE>(instance), nullptr);
+                               nullptr, nullptr, instance, nullptr);
     if (!m.window) return TRUE;
     m.device = GetDC(m.window);
     m.frameWanted = true;
@@ -199,11 +199,13 @@ static BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT area, LPARAM instance)
     return TRUE;
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
+int WINAPI WinMain(HINSTANCE program, HINSTANCE, LPSTR commandLine, int)
 {
+    instance = program;
     std::uintptr_t given = 0;
     const SaverCommand command = ParseSaverCommand(commandLine, given);
-    const HWND owner = IsWindow(reinterpret_cast<HWND>(given)) ? reinterpret_cast<HWND>(given) : nullptr;
+    const HWND named = reinterpret_cast<HWND>(given);  // NOLINT(performance-no-int-to-ptr): a handle given as a number
+    const HWND owner = IsWindow(named) ? named : nullptr;
     switch (command) {
     case SaverCommand::Settings:
         MessageBoxA(owner, "Vellum has no settings: it shows its one picture.", "Vellum", MB_OK | MB_ICONINFORMATION);
@@ -245,7 +247,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
         openGl = &softGl;
     } else {
         GetCursorPos(&pointerAtStart);
-        EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(instance));
+        EnumDisplayMonitors(nullptr, nullptr, AddMonitor, 0);
         if (monitorCount == 0) {
             MessageBoxA(nullptr, "Vellum needs an OpenGL driver, and none could draw in its window.", "Vellum", MB_OK | MB_ICONERROR);
             return 1;
