@@ -226,13 +226,7 @@ int WINAPI WinMain(HINSTANCE program, HINSTANCE, LPSTR commandLine, int)
         break;
     }
 
-    WNDCLASSA windowClass = {};
-    windowClass.style = CS_OWNDC;
-    windowClass.lpfnWndProc = WindowProcedure;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
-    windowClass.lpszClassName = "Vellum";
-    if (!RegisterClassA(&windowClass)) return 1;
+    if (!RegisterWindowClass(instance, WindowProcedure)) return 1;
     if (parent) {
         RECT area;
         GetClientRect(parent, &area);

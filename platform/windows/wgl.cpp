@@ -14,6 +14,17 @@ static bool DescribeFormat(int format, PixelFormatFacts& facts, void* device)
     return true;
 }
 
+bool RegisterWindowClass(HINSTANCE instance, WNDPROC procedure)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.style = CS_OWNDC;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+    windowClass.lpszClassName = "Vellum";
+    return RegisterClassA(&windowClass) != 0;
+}
+
 bool MakeOpenGlCurrent(HDC device, HGLRC& context)
 {
     PIXELFORMATDESCRIPTOR chosen;

@@ -278,14 +278,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 
     wantsMode = TakeMode();
 
-    // Its own class: a device context of its own for OpenGL, and a procedure that answers.
-    WNDCLASSA windowClass = {};
-    windowClass.style = CS_OWNDC;
-    windowClass.lpfnWndProc = WindowProcedure;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
-    windowClass.lpszClassName = "Vellum";
-    if (!RegisterClassA(&windowClass)) Fail("Vellum could not register its window class.");
+    if (!RegisterWindowClass(instance, WindowProcedure)) Fail("Vellum could not register its window class.");
     // At (0, 0): the whole screen in the program's mode, and the primary monitor's top-left
     // corner where the mode was refused.
     window = CreateWindowExA(0, "Vellum", VELLUM_PROGRAM, WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, ScreenWidth,
