@@ -36,6 +36,7 @@ void BM_WholePasses(benchmark::State& state)
 void BM_RenderStill(benchmark::State& state)
 {
     openGl = &softGl;
+    SoftGlUseThreads(int(state.range(0)));
     for (auto _ : state) {
         RandomState = 1;
         glPushMatrix();
@@ -46,6 +47,8 @@ void BM_RenderStill(benchmark::State& state)
 
 }  // namespace
 
-BENCHMARK(BM_WholePasses)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_RenderStill)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_WholePasses)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+// On 1, 2, 4 and 8 threads, and 0: as many as the processor has.
+BENCHMARK(BM_RenderStill)->ArgName("threads")->Arg(1)->Arg(2)->Arg(4)->Arg(8)->Arg(0)
+    ->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 BENCHMARK_MAIN();

@@ -12,42 +12,26 @@
 
 namespace softgl {
 
-static std::uint32_t BandPosition(int row, long long x)
-{
-    const std::uint64_t before = (std::uint64_t(1) << (x & 63)) - 1;
-    return context.band.before[row][x >> 6] + std::uint32_t(std::popcount(context.band.bits[row][x >> 6] & before));
-}
-
-bool InBand(int row, int x) { return context.band.bits[row][x >> 6] >> (x & 63) & 1; }
-
-// In the colour buffer, or, while the band is in force, the run of the band's pixels among them.
-Run RowRun(int row, long long first, long long last)
-{
-    if (!context.band.only) return {context.colour + std::size_t(row) * ScreenWidth + first, std::size_t(last - first + 1)};
-    const std::uint32_t from = BandPosition(row, first);
-    return {context.band.colour + from, BandPosition(row, last + 1) - from};
-}
-
 // The band's colours into the colour buffer, for what reads it whole, and back.
-void ScatterBand()
+void ScatterBand(Framebuffer& framebuffer)
 {
-    const auto& band = context.band;
+    const Band& band = framebuffer.band;
     if (band.only)
-        for (int i = 0; i < band.size; ++i) context.colour[band.pixels[i]] = band.colour[i];
+        for (int i = 0; i < band.size; ++i) framebuffer.colour[band.pixels[i]] = band.colour[i];
 }
-void GatherBand()
+void GatherBand(Framebuffer& framebuffer)
 {
-    auto& band = context.band;
+    Band& band = framebuffer.band;
     if (band.only)
-        for (int i = 0; i < band.size; ++i) band.colour[i] = context.colour[band.pixels[i]];
+        for (int i = 0; i < band.size; ++i) band.colour[i] = framebuffer.colour[band.pixels[i]];
 }
 
 // Marks every pixel whose centre lies within the reach of the edge from a to b (a square's
 // reach around each point of it, which holds the round one).
-void MarkEdge(Fixed a, Fixed b)
+void MarkEdge(Band& band, Fixed a, Fixed b)
 {
     if (a.y > b.y) std::swap(a, b);
-    const long long r = context.band.reach;
+    const long long r = band.reach;
     const long long firstRow = std::max(0LL, -FloorDivide(-(a.y - r), SubPixel));
     const long long lastRow = std::min<long long>(ScreenHeight - 1, FloorDivide(b.y + r, SubPixel));
     for (long long row = firstRow; row <= lastRow; ++row) {
@@ -65,7 +49,7 @@ void MarkEdge(Fixed a, Fixed b)
         const long long first = std::max(0LL, (long long)std::ceil(low / SubPixel));
         const long long last = std::min<long long>(ScreenWidth - 1, (long long)std::floor(high / SubPixel));
         for (long long x = first; x <= last; ++x)
-            context.band.bits[ScreenHeight - 1 - row][x >> 6] |= std::uint64_t(1) << (x & 63);
+            band.bits[ScreenHeight - 1 - row][x >> 6] |= std::uint64_t(1) << (x & 63);
     }
 }
 
@@ -76,7 +60,8 @@ using namespace softgl;
 int SoftGlLimitToEdgeBand(void (*draw)(), float reach)
 {
     SoftGlDrawEverywhere();
-    auto& band = context.band;
+    Framebuffer& framebuffer = context.framebuffer;
+    Band& band = framebuffer.band;
     std::memset(band.bits, 0, sizeof band.bits);
     // The reach, and 1/16 pixel more for the snap to 1/256 pixel and the single-precision
     // roundings of the vertices, which move an edge by far less.
@@ -91,6 +76,7 @@ int SoftGlLimitToEdgeBand(void (*draw)(), float reach)
             band.before[row][word] = std::uint32_t(size);
             size += std::popcount(band.bits[row][word]);
         }
+    band.before[ScreenHeight][0] = std::uint32_t(size);
     if (size > BandCapacity) return band.size = 0;
     for (int row = 0, i = 0; row < ScreenHeight; ++row)
         for (int word = 0; word < BandWords; ++word)
@@ -99,13 +85,17 @@ int SoftGlLimitToEdgeBand(void (*draw)(), float reach)
     band.size = size;
     std::fill_n(band.sums, 4 * band.size, 0);
     band.only = true;
-    GatherBand();
+    GatherBand(framebuffer);
+    SplitIntoStripes();
     return band.size;
 }
 
 void SoftGlDrawEverywhere()
 {
-    Settle();
-    ScatterBand();
-    context.band.only = false;
+    Finish();
+    Framebuffer& framebuffer = context.framebuffer;
+    Settle(framebuffer);
+    ScatterBand(framebuffer);
+    framebuffer.band.only = false;
+    SplitIntoStripes();
 }

@@ -20,12 +20,10 @@ static unsigned MultiplyBytes(unsigned a, unsigned b)
 // min(255, add + d x factor / 255): source alpha over what lies beneath (the wash, and the
 // composite at alpha 255) adds s x a and keeps 255 - a of d; the screen blend of the grain adds
 // s and keeps 255 - s of d; without blending (or with GL_ONE over GL_ZERO) s replaces d.
-enum class BlendKind { Copy, Over, Screen };
-static BlendKind CurrentBlend()
+BlendKind Blend(bool blending, GLenum sourceFactor, GLenum destinationFactor)
 {
-    const Context& c = context;
-    if (c.blending && c.sourceFactor == GL_SRC_ALPHA && c.destinationFactor == GL_ONE_MINUS_SRC_ALPHA) return BlendKind::Over;
-    if (c.blending && c.sourceFactor == GL_ONE && c.destinationFactor == GL_ONE_MINUS_SRC_COLOR) return BlendKind::Screen;
+    if (blending && sourceFactor == GL_SRC_ALPHA && destinationFactor == GL_ONE_MINUS_SRC_ALPHA) return BlendKind::Over;
+    if (blending && sourceFactor == GL_ONE && destinationFactor == GL_ONE_MINUS_SRC_COLOR) return BlendKind::Screen;
     return BlendKind::Copy;
 }
 
@@ -36,7 +34,7 @@ static std::uint8_t Blended(unsigned d, unsigned add, unsigned factor)
 
 // One source pixel over the pixel in the buffer; its alpha stays 255.
 template <BlendKind kind>
-static void Blend(std::uint8_t* d, const std::uint8_t* s)
+static void BlendPixel(std::uint8_t* d, const std::uint8_t* s)
 {
     for (int k = 0; k < 3; ++k) {
         if (kind == BlendKind::Over) d[k] = Blended(d[k], MultiplyBytes(s[k], s[3]), 255u - s[3]);
@@ -46,9 +44,9 @@ static void Blend(std::uint8_t* d, const std::uint8_t* s)
 }
 
 // Where the processor has 128-bit vectors (SSE2, NEON, WebAssembly SIMD), a run of pixels is
-// blended with the current colour in 16-bit lanes: t = d x factor is at most 255 x 255, and
-// t + t / 256 + 128 stays below 65536. Elsewhere a table of the 256 results of each channel
-// is quicker.
+// blended with a paint in 16-bit lanes: t = d x factor is at most 255 x 255, and
+// t + t / 256 + 128 stays below 65536. Elsewhere a table of the 256 results of each channel,
+// made with the paint, is quicker.
 #if defined(__SSE2__) || defined(__ARM_NEON) || defined(__wasm_simd128__)
 constexpr bool Vectors = true;
 #else
@@ -69,42 +67,47 @@ using LaneBytes = std::uint8_t __attribute__((vector_size(8)));
     std::memcpy(d, &result, 8);
 }
 
-void BlendRun(std::uint8_t* bytes, std::size_t pixels)
+Paint MakePaint(const std::uint8_t colour[4], BlendKind kind)
 {
-    // The current colour's terms for each channel; the alpha channel comes out 255.
+    // The colour's terms for each channel; the alpha channel comes out 255.
     using u16 = std::uint16_t;
-    const std::uint8_t* current = context.current;
-    u16 add[4] = {current[0], current[1], current[2], 255}, factor[4] = {0, 0, 0, 0};
+    Paint paint = {0, kind, {colour[0], colour[1], colour[2], 255}, {0, 0, 0, 0}, {}};
+    const std::uint8_t opaque[4] = {colour[0], colour[1], colour[2], 255};
+    std::memcpy(&paint.word, opaque, 4);
     for (int k = 0; k < 3; ++k) {
-        if (CurrentBlend() == BlendKind::Over) {
-            add[k] = u16(MultiplyBytes(current[k], current[3]));
-            factor[k] = u16(255 - current[3]);
+        if (kind == BlendKind::Over) {
+            paint.add[k] = u16(MultiplyBytes(colour[k], colour[3]));
+            paint.factor[k] = u16(255 - colour[3]);
         }
-        if (CurrentBlend() == BlendKind::Screen) factor[k] = u16(255 - current[k]);
+        if (kind == BlendKind::Screen) paint.factor[k] = u16(255 - colour[k]);
     }
-    const std::size_t count = 4 * pixels;
+    if (!Vectors && kind != BlendKind::Copy)
+        for (int k = 0; k < 3; ++k)
+            for (unsigned beneath = 0; beneath < 256; ++beneath) paint.table[k][beneath] = Blended(beneath, paint.add[k], paint.factor[k]);
+    return paint;
+}
+
+void PaintRun(Run run, const Paint& paint)
+{
+    if (paint.kind == BlendKind::Copy) {
+        std::fill_n(run.words, run.count, paint.word);
+        return;
+    }
+    std::uint8_t* bytes = Bytes(run.words);
+    const std::size_t count = 4 * run.count;
     std::size_t i = 0;
     if constexpr (Vectors) {
         // Two pixels at a time.
-        Lanes addLanes = {}, factorLanes = {};
+        Lanes add = {}, factor = {};
         for (int j = 0; j < 8; ++j) {
-            addLanes[j] = add[j % 4];
-            factorLanes[j] = factor[j % 4];
+            add[j] = paint.add[j % 4];
+            factor[j] = paint.factor[j % 4];
         }
-        for (; i + 8 <= count; i += 8) BlendLanes(bytes + i, addLanes, factorLanes);
-        for (; i < count; ++i) bytes[i] = Blended(bytes[i], add[i % 4], factor[i % 4]);
+        for (; i + 8 <= count; i += 8) BlendLanes(bytes + i, add, factor);
+        for (; i < count; ++i) bytes[i] = Blended(bytes[i], paint.add[i % 4], paint.factor[i % 4]);
     } else {
-        // Kept while the colour and the blend function stay the same, as they do for a layer.
-        static std::uint8_t table[4][256];
-        static u16 tableAdd[4] = {1}, tableFactor[4];
-        if (std::memcmp(tableAdd, add, sizeof add) != 0 || std::memcmp(tableFactor, factor, sizeof factor) != 0) {
-            for (int k = 0; k < 4; ++k)
-                for (unsigned beneath = 0; beneath < 256; ++beneath) table[k][beneath] = Blended(beneath, add[k], factor[k]);
-            std::memcpy(tableAdd, add, sizeof add);
-            std::memcpy(tableFactor, factor, sizeof factor);
-        }
         for (; i < count; i += 4)
-            for (int k = 0; k < 3; ++k) bytes[i + k] = table[k][bytes[i + k]];
+            for (int k = 0; k < 3; ++k) bytes[i + k] = paint.table[k][bytes[i + k]];
     }
 }
 
@@ -112,13 +115,12 @@ void BlendRun(std::uint8_t* bytes, std::size_t pixels)
 // processor has vectors: the screen blend's terms are each channel's own (and give 255 on the
 // alpha channel, 255 beneath), those of source alpha over come from the pixel's alpha (and the
 // alpha channel is set).
-void BlendPixels(const std::uint8_t* source, int width, int height)
+void BlendPixels(std::uint32_t* colour, const std::uint8_t* source, int width, int height, BlendKind kind)
 {
     const std::size_t w = std::size_t(std::clamp(width, 0, ScreenWidth)), h = std::size_t(std::clamp(height, 0, ScreenHeight));
-    const BlendKind kind = CurrentBlend();
     for (std::size_t y = 0; y < h; ++y) {
         std::size_t x = 0;
-        std::uint8_t* d = ColourBytes() + 4 * y * ScreenWidth;
+        std::uint8_t* d = Bytes(colour) + 4 * y * ScreenWidth;
         const std::uint8_t* s = source + 4 * y * std::size_t(width);
         if constexpr (Vectors)
             for (; x + 2 <= w && kind != BlendKind::Copy; x += 2) {
@@ -135,9 +137,9 @@ void BlendPixels(const std::uint8_t* source, int width, int height)
                 }
             }
         for (; x < w; ++x) {
-            if (kind == BlendKind::Over) Blend<BlendKind::Over>(d + 4 * x, s + 4 * x);
-            else if (kind == BlendKind::Screen) Blend<BlendKind::Screen>(d + 4 * x, s + 4 * x);
-            else Blend<BlendKind::Copy>(d + 4 * x, s + 4 * x);
+            if (kind == BlendKind::Over) BlendPixel<BlendKind::Over>(d + 4 * x, s + 4 * x);
+            else if (kind == BlendKind::Screen) BlendPixel<BlendKind::Screen>(d + 4 * x, s + 4 * x);
+            else BlendPixel<BlendKind::Copy>(d + 4 * x, s + 4 * x);
         }
     }
 }

@@ -1,6 +1,6 @@
 // Clipping: a triangle that reaches past the window is cut at its edges in clip space, one
 // plane after the other, into a convex polygon; its corners are then taken to window
-// positions and snapped, and the polygon filled as a fan from its first vertex.
+// positions and snapped, and the polygon queued to be filled as a fan from its first vertex.
 
 #include <cmath>
 
@@ -32,12 +32,20 @@ static GLfloat Inside(Clip c, int plane)
     }
 }
 
-// A triangle wholly outside one plane is dropped; new vertices are interpolated in clip space.
-void Triangle(Clip a, Clip b, Clip c)
+// A triangle of window positions, set up once over the pixels that may be drawn, to be filled.
+static void Queue(Fixed a, Fixed b, Fixed c)
 {
-    if (context.band.marking) {
+    Triangle triangle;
+    if (SetUpTriangle(a, b, c, Drawable(), &triangle)) QueueTriangle(triangle);
+}
+
+// A triangle wholly outside one plane is dropped; new vertices are interpolated in clip space.
+void CutTriangle(Clip a, Clip b, Clip c)
+{
+    Band& band = context.framebuffer.band;
+    if (band.marking) {
         const Fixed corners[3] = {Snap(a), Snap(b), Snap(c)};
-        for (int i = 0; i < 3; ++i) MarkEdge(corners[i], corners[(i + 1) % 3]);
+        for (int i = 0; i < 3; ++i) MarkEdge(band, corners[i], corners[(i + 1) % 3]);
         return;
     }
     unsigned outside[3] = {}, any = 0, all = ~0u;
@@ -49,10 +57,7 @@ void Triangle(Clip a, Clip b, Clip c)
         all &= outside[i];
     }
     if (all) return;
-    if (!any) {
-        Fill(Snap(a), Snap(b), Snap(c));
-        return;
-    }
+    if (!any) return Queue(Snap(a), Snap(b), Snap(c));
 
     Clip lists[2][3 + 4 + 1] = {{a, b, c}};
     int n = 3, in = 0;
@@ -83,7 +88,7 @@ void Triangle(Clip a, Clip b, Clip c)
         in = 1 - in;
     }
     const Clip* polygon = lists[in];
-    for (int i = 2; i < n; ++i) Fill(Snap(polygon[i - 1]), Snap(polygon[i]), Snap(polygon[0]));
+    for (int i = 2; i < n; ++i) Queue(Snap(polygon[i - 1]), Snap(polygon[i]), Snap(polygon[0]));
 }
 
 }  // namespace softgl

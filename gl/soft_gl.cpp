@@ -97,11 +97,11 @@ static void APIENTRY End()
     const Clip* v = c.vertices;
     if (c.primitive == GL_QUADS) {
         for (int i = 0; i + 3 < c.vertexCount; i += 4) {
-            Triangle(v[i], v[i + 1], v[i + 3]);
-            Triangle(v[i + 1], v[i + 2], v[i + 3]);
+            CutTriangle(v[i], v[i + 1], v[i + 3]);
+            CutTriangle(v[i + 1], v[i + 2], v[i + 3]);
         }
     } else if (c.primitive == GL_POLYGON) {
-        for (int i = 1; i + 1 < c.vertexCount; ++i) Triangle(v[0], v[i], v[i + 1]);
+        for (int i = 1; i + 1 < c.vertexCount; ++i) CutTriangle(v[0], v[i], v[i + 1]);
     }
 }
 
@@ -216,25 +216,52 @@ static void APIENTRY ClearAccum(GLfloat r, GLfloat g, GLfloat b, GLfloat a)
 
 static void APIENTRY Clear(GLbitfield mask)
 {
-    if (context.band.marking) return;
+    Context& c = context;
+    if (c.framebuffer.band.marking) return;
     const Box box = Drawable();
     if (mask & GL_COLOR_BUFFER_BIT) {
         std::uint32_t word;
-        std::memcpy(&word, context.clearColour, 4);
-        for (int row = box.y0; row < box.y1 && box.x0 < box.x1; ++row) {
-            const Run run = RowRun(row, box.x0, box.x1 - 1);
-            std::fill_n(run.words, run.count, word);
-        }
+        std::memcpy(&word, c.clearColour, 4);
+        QueueClear(box, word);
     }
-    if (mask & GL_ACCUM_BUFFER_BIT) ClearAccumulation(box);
+    if (mask & GL_ACCUM_BUFFER_BIT) {
+        // To zero, the only value the render clears it to; a new weight may follow.
+        Finish();
+        ClearAccumulation(c.framebuffer, box, c.scissoring);
+        c.weighted = false;
+    }
 }
 
-// GL_ACCUM adds value x the colour buffer, GL_RETURN writes value x the sums back to it.
+// GL_ACCUM adds value x the colour buffer, and ends a pass: what was queued is drawn before
+// the call returns. Only one weight is kept between clears: an accumulation at another one is
+// refused with GL_INVALID_OPERATION, as OpenGL's own errors are (the render's check reads it).
+// GL_RETURN writes value x the sums back to the colour buffer.
 static void APIENTRY Accum(GLenum operation, GLfloat value)
 {
-    if (operation == GL_ACCUM) Accumulate(Drawable(), value);
-    else if (operation == GL_RETURN) ReturnAccumulation(Drawable(), value);
-    else Unsupported("glAccum operations other than GL_ACCUM and GL_RETURN");
+    Context& c = context;
+    Framebuffer& framebuffer = c.framebuffer;
+    if (operation == GL_ACCUM) {
+        if (c.weighted && value != c.weight) {
+            c.error = GL_INVALID_OPERATION;
+            return;
+        }
+        c.weighted = true;
+        c.weight = value;
+        if (framebuffer.band.only && !c.scissoring) {
+            ++framebuffer.band.pendingAccumulations;
+        } else {
+            Finish();
+            Settle(framebuffer);
+            ScatterBand(framebuffer);
+        }
+        QueueAccumulation(Drawable());
+        Finish();
+    } else if (operation == GL_RETURN) {
+        Finish();
+        ReturnAccumulation(framebuffer, Drawable(), c.weight * value);
+    } else {
+        Unsupported("glAccum operations other than GL_ACCUM and GL_RETURN");
+    }
 }
 
 // ---- matrices and the window
@@ -299,25 +326,28 @@ static void APIENTRY Bitmap(GLsizei width, GLsizei height, GLfloat, GLfloat, GLf
 static void APIENTRY DrawPixels(GLsizei width, GLsizei height, GLenum format, GLenum type, const void* pixels)
 {
     if (!RgbaBytes(format, type)) return Unsupported("glDrawPixels of other than RGBA bytes");
-    Settle();
-    ScatterBand();
-    BlendPixels(static_cast<const std::uint8_t*>(pixels), width, height);
-    GatherBand();
+    Context& c = context;
+    Finish();
+    Settle(c.framebuffer);
+    ScatterBand(c.framebuffer);
+    BlendPixels(c.framebuffer.colour, static_cast<const std::uint8_t*>(pixels), width, height,
+                Blend(c.blending, c.sourceFactor, c.destinationFactor));
+    GatherBand(c.framebuffer);
 }
 
 static void APIENTRY ReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type, void* pixels)
 {
     if (!RgbaBytes(format, type)) return Unsupported("glReadPixels of other than RGBA bytes");
-    ScatterBand();
+    Finish();
+    ScatterBand(context.framebuffer);
     auto* out = static_cast<std::uint8_t*>(pixels);
     const std::size_t w = std::clamp(width, 0, ScreenWidth - x), h = std::clamp(height, 0, ScreenHeight - y);
     for (std::size_t row = 0; row < h; ++row)
-        std::memcpy(out + 4 * row * width, ColourBytes() + 4 * ((y + row) * ScreenWidth + x), 4 * w);
+        std::memcpy(out + 4 * row * width, Bytes(context.framebuffer.colour) + 4 * ((y + row) * ScreenWidth + x), 4 * w);
 }
 
-// Every call completes before it returns.
-static void APIENTRY Flush() {}
-static void APIENTRY Finish() {}
+// What is queued is drawn, and then every call has completed.
+static void APIENTRY FlushQueue() { Finish(); }
 
 }  // namespace softgl
 
@@ -332,11 +362,12 @@ const OpenGl softGl = {
     .Translatef = Translatef, .Viewport = Viewport,
     .PixelStorei = PixelStorei, .PixelZoom = PixelZoom, .Bitmap = Bitmap,
     .DrawPixels = DrawPixels, .ReadPixels = ReadPixels,
-    .Flush = Flush, .Finish = Finish,
+    .Flush = FlushQueue, .Finish = FlushQueue,
 };
 
 const std::uint8_t* SoftGlPixels()
 {
-    ScatterBand();
-    return ColourBytes();
+    Finish();
+    ScatterBand(context.framebuffer);
+    return Bytes(context.framebuffer.colour);
 }

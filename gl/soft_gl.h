@@ -26,6 +26,11 @@
 // triangles, a pixel drawn when its centre lies inside or on a left or bottom edge; colours
 // blended in bytes as the rasteriser's blend stage does it. The accumulation buffer keeps
 // exact sums and returns OpenGL's average, round(weight x sum), with one rounding at the end.
+//
+// Like a system OpenGL, it draws on threads of its own: the calls are taken on the caller's
+// thread, and the drawing of each pass (up to its GL_ACCUM) is shared by as many threads as the
+// processor has, up to 8, each drawing a stripe of the window's rows. Every call has completed
+// when it returns, and the pixels are the same for any number of threads.
 #pragma once
 
 #include <cstdint>
@@ -46,3 +51,7 @@ const std::uint8_t* SoftGlPixels();
 int SoftGlLimitToEdgeBand(void (*draw)(), float reach);
 // Ends the band: clears and triangles reach every pixel again.
 void SoftGlDrawEverywhere();
+
+// How many threads draw: `count`, or 0 (as at the start) for as many as the processor has,
+// up to 8; a count past 8 draws on 8.
+void SoftGlUseThreads(int count);

@@ -1,0 +1,158 @@
+// The queue of drawing work, and the threads that draw it. Clears, triangles (set up once, on
+// the thread that takes the calls) and accumulations are queued until a pass ends, or
+// something needs the pixels; then each thread draws every queued command on its own stripe of
+// rows. A pixel is drawn by the commands that cover it in the order they were queued, whichever
+// thread holds its row, so the pixels are the same for any number of threads.
+//
+// The rows are where the work divides without any thread waiting on another: every stage
+// works a row at a time, and a stripe of rows is also one run of the band's pixels and of
+// its sums. The stripes are balanced by the band's pixels while it is in force (most of the
+// band lies in the lower half of the picture), and equal otherwise.
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+
+#include "gl/context.h"
+#include "gl/soft_gl.h"
+#include "gl/threads.h"
+
+namespace softgl {
+
+namespace {
+
+enum class Kind : std::uint8_t { Clear, Triangle, Accumulation, BandAccumulation };
+struct Command {
+    Kind kind;
+    std::uint8_t paint;  // a triangle's, in `paints`
+    std::uint32_t word;  // a clear's colour
+    Box box;             // a clear's or an accumulation's pixels
+    Triangle triangle;
+};
+
+// A pass of the picture queues some 600 triangles and a handful of paints.
+constexpr int QueueCapacity = 1024, PaintCapacity = 32;
+Command queue[QueueCapacity];
+Paint paints[PaintCapacity];
+int queued, paintCount;
+// The colour and blend of the last paint made.
+std::uint8_t paintColour[4];
+BlendKind paintKind;
+
+// The threads share the stripes out as they go, a few each, so that one slowed by other work
+// on its processor leaves more to the others.
+constexpr int StripesPerThread = 4;
+int threadsWanted;  // 0: as many as the processor has, up to MaxThreads
+int threads;
+Stripe stripes[StripesPerThread * MaxThreads];
+int stripeCount;
+std::atomic<int> nextStripe;
+
+// What the rows below `row` take to draw while the band is in force: their band pixels, and
+// for each row a share for finding the runs of the triangles that cross it.
+std::uint64_t Weight(const Band& band, int row) { return band.before[row][0] + std::uint64_t(row) * (ScreenWidth / 32); }
+
+Command& Queued()
+{
+    if (queued == QueueCapacity) Finish();
+    return queue[queued++];
+}
+
+// Every queued command on one stripe's rows.
+void DrawStripe(int part)
+{
+    const Stripe stripe = stripes[part];
+    Framebuffer& framebuffer = context.framebuffer;
+    for (int i = 0; i < queued; ++i) {
+        const Command& command = queue[i];
+        switch (command.kind) {
+        case Kind::Clear: {
+            const Box& box = command.box;
+            for (int row = std::max(box.y0, stripe.y0); row < std::min(box.y1, stripe.y1); ++row) {
+                const Run run = RowRun(framebuffer, row, box.x0, box.x1 - 1);
+                std::fill_n(run.words, run.count, command.word);
+            }
+            break;
+        }
+        case Kind::Triangle: Fill(command.triangle, paints[command.paint], stripe, framebuffer); break;
+        case Kind::Accumulation: Accumulate(framebuffer, command.box, stripe); break;
+        case Kind::BandAccumulation: AccumulateBand(framebuffer.band, stripe); break;
+        }
+    }
+}
+
+}  // namespace
+
+void QueueClear(Box box, std::uint32_t word)
+{
+    if (box.x0 >= box.x1 || box.y0 >= box.y1) return;
+    Command& command = Queued();
+    command.kind = Kind::Clear;
+    command.box = box;
+    command.word = word;
+}
+
+// The triangle takes the current colour and blend as a paint, made once for the triangles
+// that share them.
+void QueueTriangle(const Triangle& triangle)
+{
+    if (queued == QueueCapacity) Finish();
+    const BlendKind kind = Blend(context.blending, context.sourceFactor, context.destinationFactor);
+    if (paintCount == 0 || kind != paintKind || std::memcmp(paintColour, context.current, 4) != 0) {
+        if (paintCount == PaintCapacity) Finish();
+        paints[paintCount++] = MakePaint(context.current, kind);
+        std::memcpy(paintColour, context.current, 4);
+        paintKind = kind;
+    }
+    Command& command = queue[queued++];
+    command.kind = Kind::Triangle;
+    command.paint = std::uint8_t(paintCount - 1);
+    command.triangle = triangle;
+}
+
+void QueueAccumulation(Box box)
+{
+    Command& command = Queued();
+    const bool wholeBand = context.framebuffer.band.only && !context.scissoring;
+    command.kind = wholeBand ? Kind::BandAccumulation : Kind::Accumulation;
+    command.box = box;
+}
+
+void Finish()
+{
+    if (queued > 0) {
+        if (stripeCount == 0) SplitIntoStripes();
+        nextStripe.store(0, std::memory_order_relaxed);
+        RunParts(threads, [](int) {
+            for (int stripe; (stripe = nextStripe.fetch_add(1, std::memory_order_relaxed)) < stripeCount;) DrawStripe(stripe);
+        });
+    }
+    queued = paintCount = 0;
+}
+
+// With nothing queued: the queue is drawn on the stripes it was queued for.
+void SplitIntoStripes()
+{
+    threads = std::min(threadsWanted > 0 ? threadsWanted : ProcessorCount(), MaxThreads);
+    const int count = threads == 1 ? 1 : StripesPerThread * threads;
+    const Band& band = context.framebuffer.band;
+    int row = 0;
+    for (int i = 0; i < count; ++i) {
+        stripes[i].y0 = row;
+        if (i == count - 1) row = ScreenHeight;
+        else if (!band.only) row = ScreenHeight * (i + 1) / count;
+        else
+            while (row < ScreenHeight && Weight(band, row) < Weight(band, ScreenHeight) * (i + 1) / count) ++row;
+        stripes[i].y1 = row;
+    }
+    stripeCount = std::max(count, 1);
+}
+
+}  // namespace softgl
+
+void SoftGlUseThreads(int count)
+{
+    softgl::Finish();
+    softgl::threadsWanted = std::max(count, 0);
+    softgl::SplitIntoStripes();
+}
