@@ -300,15 +300,22 @@ lint: build check-deps windows-deps web-deps
 # context. (The product allocates nothing itself: its large data is static.)
 SANITIZE := build-sanitize
 SANITIZED_TESTS := unit_tests draw_calls_test output_file_test soft_gl_test_720 stages_test_720 gl_test_720 programs_test
+# ThreadSanitizer watches the drawing threads of Vellum's own OpenGL once, on the pinned render
+# at each thread count.
+TSAN := build-tsan
 sanitize-build: deps
 	cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELLUM_SANITIZE=ON -DVELLUM_WERROR=ON \
 		-DVELLUM_BENCH=OFF
 	cmake --build $(SANITIZE) -j $(JOBS) --target $(SANITIZED_TESTS)
+	cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELLUM_SANITIZE_THREADS=ON -DVELLUM_WERROR=ON \
+		-DVELLUM_BENCH=OFF
+	cmake --build $(TSAN) -j $(JOBS) --target soft_gl_test_720
 
 sanitize: sanitize-build
 	ctest --test-dir $(SANITIZE) -L unit -E '^soft_gl_1080$$' --output-on-failure
 	ASAN_OPTIONS=detect_leaks=0:verify_asan_link_order=0 UBSAN_OPTIONS=print_stacktrace=1 GTEST_FILTER='-Windows.*' \
 		$(XVFB) ctest --test-dir $(SANITIZE) -R '^(programs|gl_720|stages_720)$$' -j 2 --output-on-failure
+	TSAN_OPTIONS=halt_on_error=1 ./$(TSAN)/tests/soft_gl_test_720 --gtest_filter=SoftGl.DrawsThePinnedPictureOnAnyNumberOfThreads
 
 bench: build
 	./$(BUILD)/bench/composite_bench
@@ -317,4 +324,4 @@ bench: build
 	$(XVFB) sh -c 'for size in $(SIZES); do ./$(BUILD)/bench/pass_bench_$$size || exit 1; done'
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE) $(WINDOWS) $(CROSS) build-emscripten $(WEB) $(DIST)
+	rm -rf $(BUILD) $(SANITIZE) $(TSAN) $(WINDOWS) $(CROSS) build-emscripten $(WEB) $(DIST)

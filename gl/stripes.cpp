@@ -1,8 +1,9 @@
 // The queue of drawing work, and the threads that draw it. Clears, triangles (set up once, on
 // the thread that takes the calls) and accumulations are queued until a pass ends, or
-// something needs the pixels; then each thread draws every queued command on its own stripe of
-// rows. A pixel is drawn by the commands that cover it in the order they were queued, whichever
-// thread holds its row, so the pixels are the same for any number of threads.
+// something needs the pixels; then the threads take the window's stripes of rows in turn, and
+// draw every queued command on each. A pixel is drawn by the commands that cover it in the
+// order they were queued, whichever thread holds its row, so the pixels are the same for any
+// number of threads.
 //
 // The rows are where the work divides without any thread waiting on another: every stage
 // works a row at a time, and a stripe of rows is also one run of the band's pixels and of
@@ -133,7 +134,7 @@ void Finish()
 // With nothing queued: the queue is drawn on the stripes it was queued for.
 void SplitIntoStripes()
 {
-    threads = std::min(threadsWanted > 0 ? threadsWanted : ProcessorCount(), MaxThreads);
+    threads = std::clamp(threadsWanted > 0 ? threadsWanted : ProcessorCount(), 1, MaxThreads);
     const int count = threads == 1 ? 1 : StripesPerThread * threads;
     const Band& band = context.framebuffer.band;
     int row = 0;

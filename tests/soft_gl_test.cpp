@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,14 @@
 namespace {
 
 const std::string suffix = std::to_string(ScreenHeight);
+
+// How many threads draw where a test does not say: as many as the processor has, or as the
+// test's runner says (VELLUM_TEST_THREADS), as for an emulator that cannot start threads.
+const int defaultThreads = [] {
+    const char* threads = std::getenv("VELLUM_TEST_THREADS");
+    SoftGlUseThreads(threads ? std::atoi(threads) : 0);
+    return threads ? std::atoi(threads) : 0;
+}();
 
 // SHA-256 of the pixels with the rows top first, as the pins are kept.
 std::string Hash(const std::uint8_t* bottomFirst)
@@ -56,6 +65,21 @@ TEST(SoftGl, DrawsThePinnedPicture)
     EXPECT_EQ(Hash(renderImage), harness::PinnedHash("render-" + suffix));
     EXPECT_EQ(Hash(compositeImage), harness::PinnedHash("composite-" + suffix));
     EXPECT_EQ(Hash(SoftGlPixels()), harness::PinnedHash("frame-" + suffix));
+}
+
+// The drawing shared by any number of threads, each on its stripes of rows, gives the same
+// pixels: one thread, two, a count that divides no stripe evenly, and more than the processor
+// has (here, where the threads take turns on it). The default was drawn above.
+TEST(SoftGl, DrawsThePinnedPictureOnAnyNumberOfThreads)
+{
+    for (const int threads : {1, 2, 3, 8}) {
+        SoftGlUseThreads(threads);
+        Render();
+        PresentFrame();
+        EXPECT_EQ(Hash(renderImage), harness::PinnedHash("render-" + suffix)) << threads << " threads";
+        EXPECT_EQ(Hash(SoftGlPixels()), harness::PinnedHash("frame-" + suffix)) << threads << " threads";
+    }
+    SoftGlUseThreads(defaultThreads);
 }
 
 // A host whose accumulation buffer the check accepts (Vellum's own OpenGL in the host's place),
