@@ -210,11 +210,13 @@ inline Run RowRun(Framebuffer& framebuffer, int row, long long first, long long 
 inline bool InBand(const Band& band, int row, int x) { return band.bits[row][x >> 6] >> (x & 63) & 1; }
 
 // stripes.cpp: the queue of clears, triangles and accumulations, drawn by stripes of rows on
-// up to `threads` threads (a stripe of rows each, balanced by the band's pixels while it is in
-// force) when Finish is called, and the pixels come out the same whatever the count.
+// the drawing threads. Submit hands what is queued to the threads and returns while they draw
+// it; Finish returns when everything queued is drawn, as whatever reads or writes the buffers
+// other than through the queue must wait for first.
 void QueueClear(Box box, std::uint32_t word);
 void QueueTriangle(const Triangle& triangle);
 void QueueAccumulation(Box box);
+void Submit();
 void Finish();
 void SplitIntoStripes();
 

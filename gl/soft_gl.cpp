@@ -232,8 +232,8 @@ static void APIENTRY Clear(GLbitfield mask)
     }
 }
 
-// GL_ACCUM adds value x the colour buffer, and ends a pass: what was queued is drawn before
-// the call returns. Only one weight is kept between clears: an accumulation at another one is
+// GL_ACCUM adds value x the colour buffer, and ends a pass: what was queued goes to the drawing
+// threads, and the next pass's calls are taken while they draw it. Only one weight is kept between clears: an accumulation at another one is
 // refused with GL_INVALID_OPERATION, as OpenGL's own errors are (the render's check reads it).
 // GL_RETURN writes value x the sums back to the colour buffer.
 static void APIENTRY Accum(GLenum operation, GLfloat value)
@@ -255,7 +255,7 @@ static void APIENTRY Accum(GLenum operation, GLfloat value)
             ScatterBand(framebuffer);
         }
         QueueAccumulation(Drawable());
-        Finish();
+        Submit();
     } else if (operation == GL_RETURN) {
         Finish();
         ReturnAccumulation(framebuffer, Drawable(), c.weight * value);
@@ -346,7 +346,7 @@ static void APIENTRY ReadPixels(GLint x, GLint y, GLsizei width, GLsizei height,
         std::memcpy(out + 4 * row * width, Bytes(context.framebuffer.colour) + 4 * ((y + row) * ScreenWidth + x), 4 * w);
 }
 
-// What is queued is drawn, and then every call has completed.
+// glFlush and glFinish: what is queued is drawn before they return.
 static void APIENTRY FlushQueue() { Finish(); }
 
 }  // namespace softgl

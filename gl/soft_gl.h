@@ -29,8 +29,10 @@
 //
 // Like a system OpenGL, it draws on threads of its own: the calls are taken on the caller's
 // thread, and the drawing of each pass (up to its GL_ACCUM) is shared by as many threads as the
-// processor has, up to 8, each drawing a stripe of the window's rows. Every call has completed
-// when it returns, and the pixels are the same for any number of threads.
+// processor has, up to 8, stripe of rows by stripe, while the next pass's calls are taken.
+// Whatever reads or writes pixels (glReadPixels, glDrawPixels, GL_RETURN, a clear of the
+// accumulation buffer, glFinish, SoftGlPixels) waits for the drawing first, and the pixels are
+// the same for any number of threads.
 #pragma once
 
 #include <cstdint>
@@ -53,5 +55,6 @@ int SoftGlLimitToEdgeBand(void (*draw)(), float reach);
 void SoftGlDrawEverywhere();
 
 // How many threads draw: `count`, or 0 (as at the start) for as many as the processor has,
-// up to 8; a count past 8 draws on 8.
+// up to 8; a count past 8 draws on 8. SoftGlThreads says how many do.
 void SoftGlUseThreads(int count);
+int SoftGlThreads();

@@ -1,9 +1,10 @@
 // The queue of drawing work, and the threads that draw it. Clears, triangles (set up once, on
-// the thread that takes the calls) and accumulations are queued until a pass ends, or
-// something needs the pixels; then the threads take the window's stripes of rows in turn, and
-// draw every queued command on each. A pixel is drawn by the commands that cover it in the
-// order they were queued, whichever thread holds its row, so the pixels are the same for any
-// number of threads.
+// the thread that takes the calls) and accumulations are queued until a pass ends; then the
+// threads take the window's stripes of rows in turn and draw every queued command on each,
+// while the calls of the next pass are queued (the thread that takes them joins in as it
+// reaches that pass's end). A pixel is drawn by the commands that cover it in the order they
+// were queued, whichever thread holds its row, so the pixels are the same for any number of
+// threads.
 //
 // The rows are where the work divides without any thread waiting on another: every stage
 // works a row at a time, and a stripe of rows is also one run of the band's pixels and of
@@ -33,9 +34,15 @@ struct Command {
 
 // A pass of the picture queues some 600 triangles and a handful of paints.
 constexpr int QueueCapacity = 1024, PaintCapacity = 32;
-Command queue[QueueCapacity];
-Paint paints[PaintCapacity];
-int queued, paintCount;
+struct Batch {
+    Command commands[QueueCapacity];
+    Paint paints[PaintCapacity];
+    int count, paintCount;
+};
+// Two batches: one being queued while the threads draw the other.
+Batch batches[2];
+Batch* queuing = &batches[0];
+const Batch* drawing;  // null when the threads have nothing to draw
 // The colour and blend of the last paint made.
 std::uint8_t paintColour[4];
 BlendKind paintKind;
@@ -53,19 +60,12 @@ std::atomic<int> nextStripe;
 // for each row a share for finding the runs of the triangles that cross it.
 std::uint64_t Weight(const Band& band, int row) { return band.before[row][0] + std::uint64_t(row) * (ScreenWidth / 32); }
 
-Command& Queued()
+// Every command of a batch on one stripe's rows.
+void DrawStripe(const Batch& batch, Stripe stripe)
 {
-    if (queued == QueueCapacity) Finish();
-    return queue[queued++];
-}
-
-// Every queued command on one stripe's rows.
-void DrawStripe(int part)
-{
-    const Stripe stripe = stripes[part];
     Framebuffer& framebuffer = context.framebuffer;
-    for (int i = 0; i < queued; ++i) {
-        const Command& command = queue[i];
+    for (int i = 0; i < batch.count; ++i) {
+        const Command& command = batch.commands[i];
         switch (command.kind) {
         case Kind::Clear: {
             const Box& box = command.box;
@@ -75,11 +75,32 @@ void DrawStripe(int part)
             }
             break;
         }
-        case Kind::Triangle: Fill(command.triangle, paints[command.paint], stripe, framebuffer); break;
+        case Kind::Triangle: Fill(command.triangle, batch.paints[command.paint], stripe, framebuffer); break;
         case Kind::Accumulation: Accumulate(framebuffer, command.box, stripe); break;
         case Kind::BandAccumulation: AccumulateBand(framebuffer.band, stripe); break;
         }
     }
+}
+
+// A thread's part: stripes of the batch being drawn, as long as some are left.
+void DrawStripes(int)
+{
+    for (int stripe; (stripe = nextStripe.fetch_add(1, std::memory_order_relaxed)) < stripeCount;)
+        DrawStripe(*drawing, stripes[stripe]);
+}
+
+// Waits for the batch the threads are drawing, this thread drawing stripes of it too.
+void Drain()
+{
+    if (!drawing) return;
+    FinishParts();
+    drawing = nullptr;
+}
+
+Command& Queued()
+{
+    if (queuing->count == QueueCapacity) Submit();
+    return queuing->commands[queuing->count++];
 }
 
 }  // namespace
@@ -97,17 +118,17 @@ void QueueClear(Box box, std::uint32_t word)
 // that share them.
 void QueueTriangle(const Triangle& triangle)
 {
-    if (queued == QueueCapacity) Finish();
+    if (queuing->count == QueueCapacity) Submit();
     const BlendKind kind = Blend(context.blending, context.sourceFactor, context.destinationFactor);
-    if (paintCount == 0 || kind != paintKind || std::memcmp(paintColour, context.current, 4) != 0) {
-        if (paintCount == PaintCapacity) Finish();
-        paints[paintCount++] = MakePaint(context.current, kind);
+    if (queuing->paintCount == 0 || kind != paintKind || std::memcmp(paintColour, context.current, 4) != 0) {
+        if (queuing->paintCount == PaintCapacity) Submit();
+        queuing->paints[queuing->paintCount++] = MakePaint(context.current, kind);
         std::memcpy(paintColour, context.current, 4);
         paintKind = kind;
     }
-    Command& command = queue[queued++];
+    Command& command = queuing->commands[queuing->count++];
     command.kind = Kind::Triangle;
-    command.paint = std::uint8_t(paintCount - 1);
+    command.paint = std::uint8_t(queuing->paintCount - 1);
     command.triangle = triangle;
 }
 
@@ -119,16 +140,24 @@ void QueueAccumulation(Box box)
     command.box = box;
 }
 
+// The queued batch to the threads, once they have drawn the one before; the calls go on into
+// the other batch meanwhile.
+void Submit()
+{
+    Drain();
+    if (queuing->count == 0) return;
+    if (stripeCount == 0) SplitIntoStripes();
+    drawing = queuing;
+    queuing = queuing == &batches[0] ? &batches[1] : &batches[0];
+    queuing->count = queuing->paintCount = 0;
+    nextStripe.store(0, std::memory_order_relaxed);
+    StartParts(threads, DrawStripes);
+}
+
 void Finish()
 {
-    if (queued > 0) {
-        if (stripeCount == 0) SplitIntoStripes();
-        nextStripe.store(0, std::memory_order_relaxed);
-        RunParts(threads, [](int) {
-            for (int stripe; (stripe = nextStripe.fetch_add(1, std::memory_order_relaxed)) < stripeCount;) DrawStripe(stripe);
-        });
-    }
-    queued = paintCount = 0;
+    Submit();
+    Drain();
 }
 
 // With nothing queued: the queue is drawn on the stripes it was queued for.
@@ -150,6 +179,12 @@ void SplitIntoStripes()
 }
 
 }  // namespace softgl
+
+int SoftGlThreads()
+{
+    if (softgl::stripeCount == 0) softgl::SplitIntoStripes();
+    return softgl::threads;
+}
 
 void SoftGlUseThreads(int count)
 {

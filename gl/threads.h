@@ -8,10 +8,12 @@ namespace softgl {
 // How many processors this process may run on.
 int ProcessorCount();
 
-// Runs part(i) for i = 0 .. parts - 1 and returns when every one has returned: part 0 on the
-// calling thread, each other on a thread of its own, started on first use and kept for the
-// next call, with every signal blocked. Where a thread cannot be had, the calling thread runs
-// its part as well.
-void RunParts(int parts, void (*part)(int));
+// Starts part(i) for i = 1 .. parts - 1, each on a thread of its own (started on first use and
+// kept for the next call, with every signal blocked), and returns at once. FinishParts then
+// runs part(0) on the calling thread, and any part that no thread could be had for, and
+// returns when every part has returned. One call at a time: each start is finished before the
+// next.
+void StartParts(int parts, void (*part)(int));
+void FinishParts();
 
 }  // namespace softgl

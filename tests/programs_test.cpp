@@ -24,6 +24,8 @@ TEST(Programs, CaptureRejectsBadArguments)
              {capture},
              {capture, "a.png", "--stage", "everything"},
              {capture, "a.png", "--stage"},
+             {capture, "a.png", "--threads", "0"},
+             {capture, "a.png", "--threads", "16"},
              {capture, "a.png", "b.png"},
              {capture, "--fast", "a.png"},
              {capture, "", "a.png"},
@@ -156,8 +158,9 @@ TEST(Programs, RendersTheOneAverageOnEveryPath)
             EXPECT_TRUE(DrawnAsPinned(png, "render", build)) << what << ": " << timings;
     };
     Image other;
-    renderWith({"--accumulation", "cpu"}, pinnedRender);
+    const std::string forced = renderWith({"--accumulation", "cpu", "--threads", "3"}, pinnedRender);
     EXPECT_EQ(harness::Sha256(pinnedRender.rgba.data(), pinnedRender.rgba.size()), pinned) << "Vellum's own OpenGL, forced";
+    EXPECT_NE(forced.find("passes drawn by Vellum's own OpenGL on 3 threads (chosen;"), std::string::npos) << forced;
     const std::string without = renderWith({"--no-accumulation-buffer"}, other);
     // Drawn where the driver must keep the pixels.
     EXPECT_NE(without.find("drawn in an off-screen pbuffer; accumulation buffer: 0 bits"), std::string::npos) << without;

@@ -27,6 +27,7 @@
 
 #include "core/buffers.h"
 #include "core/stages.h"
+#include "gl/soft_gl.h"
 #include "platform/linux/glfw_host.h"
 #include "platform/linux/output_file.h"
 #include "render/host.h"
@@ -68,7 +69,7 @@ static void PrintStageTime(const char* stage)
 
 static const char help[] =
     "usage: " VELLUM_PROGRAM " OUT.png [--stage frame|render|composite|grain|vignette] [--timings]\n"
-    "       [--no-accumulation-buffer] [--accumulation driver|cpu]\n"
+    "       [--no-accumulation-buffer] [--accumulation driver|cpu] [--threads N]\n"
     "       " VELLUM_PROGRAM " --version | --help\n"
     "  frame      the finished frame as drawn (default)\n"
     "  render     the averaged render, before the vignette and grain\n"
@@ -80,7 +81,9 @@ static const char help[] =
     "  that Vellum's own OpenGL draws the passes\n"
     "--accumulation draws and averages the passes in the system's OpenGL and its accumulation\n"
     "  buffer even where the start-up check rejects it (driver), or in Vellum's own OpenGL on\n"
-    "  the CPU even where the check accepts it (cpu)\n";
+    "  the CPU even where the check accepts it (cpu)\n"
+    "--threads draws the passes in Vellum's own OpenGL on N threads, 1 to 8 (the default: one\n"
+    "  for each processor, up to 8); the picture is the same on any number\n";
 
 // One line for a bad command line, and status 2.
 static int BadArguments(const std::string& what)
@@ -142,11 +145,14 @@ int main(int argc, char** argv)
             accumulationChoice = AccumulationChoice::Driver, ++i;
         else if (arg == "--accumulation" && i + 1 < argc && std::string(argv[i + 1]) == "cpu")
             accumulationChoice = AccumulationChoice::Cpu, ++i;
+        else if (arg == "--threads" && i + 1 < argc && std::strlen(argv[i + 1]) == 1 && argv[i + 1][0] >= '1' && argv[i + 1][0] <= '8')
+            SoftGlUseThreads(argv[++i][0] - '0');
         else if (arg.empty()) return BadArguments("the output file's name is empty");
         else if (arg == "-") return BadArguments("'-' is no file name here: ./- names a file called -, /dev/stdout the output");
         else if (arg.rfind('-', 0) != 0 && out.empty()) out = arg;
         else if (arg == "--stage") return BadArguments("--stage needs a stage");
         else if (arg == "--accumulation") return BadArguments("--accumulation takes driver or cpu");
+        else if (arg == "--threads") return BadArguments("--threads takes a count from 1 to 8");
         else if (arg.rfind('-', 0) != 0) return BadArguments("one output file only, not also " + Quoted(arg));
         else return BadArguments("unknown option " + Quoted(arg));
     }
@@ -202,8 +208,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "accumulation check: mixes %d %d (sound: 127 or 128, 96), levels %d %d %d %d %d %d%s\n",
                      a.mix[0], a.mix[1], a.levels[0], a.levels[1], a.levels[2], a.levels[3], a.levels[4],
                      a.levels[5], a.glError ? ", OpenGL error" : "");
-        std::fprintf(stderr, "passes drawn %s (%s%s)\n",
-                     passesDrawnByHost ? "and averaged by the system's OpenGL" : "by Vellum's own OpenGL",
+        char own[64];
+        std::snprintf(own, sizeof own, "by Vellum's own OpenGL on %d threads", SoftGlThreads());
+        std::fprintf(stderr, "passes drawn %s (%s%s)\n", passesDrawnByHost ? "and averaged by the system's OpenGL" : own,
                      accumulationChoice != AccumulationChoice::Checked ? "chosen; the check finds " : "",
                      fault ? fault : "the accumulation buffer is sound");
         std::fprintf(stderr, "%-10s %9.2f ms\n", "RenderStill", MillisecondsSince(renderStart) - MillisecondsSince(frameStart));

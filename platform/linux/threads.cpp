@@ -28,13 +28,16 @@ int ProcessorCount()
 namespace {
 
 pthread_mutex_t lock = PTHREAD_MUTEX_INITIALIZER;
-pthread_cond_t woken[MaxThreads], finished = PTHREAD_COND_INITIALIZER;  // a thread's own, so that a call wakes only its threads
-// The last call, under the lock: its job, how many parts run on threads, and its number, so
-// that a thread takes each call once.
+// A thread's own, so that a call wakes only the threads it has parts for.
+pthread_cond_t woken[MaxThreads], finished = PTHREAD_COND_INITIALIZER;
+// The call, under the lock: its job, the parts on threads, and its number, so that a thread
+// takes each call once.
 void (*job)(int);
-int parts, started;
+int threadedParts;
 std::atomic<unsigned> calls;
-std::atomic<int> running;  // its parts on other threads still drawing
+std::atomic<int> running;  // its parts on other threads still at work
+// The calling thread's side: the call's parts, and the threads started so far.
+int parts, started;
 
 // Some hundreds of microseconds of looking, less where other threads want the processor.
 template <class Condition>
@@ -55,7 +58,7 @@ void* Work(void* argument)
         LookFor([&] { return calls.load(std::memory_order_relaxed) != seen; });
         pthread_mutex_lock(&lock);
         // A call with no part for this thread is passed over, asleep.
-        while (calls.load(std::memory_order_relaxed) == seen || part >= parts) {
+        while (calls.load(std::memory_order_relaxed) == seen || part >= threadedParts) {
             seen = calls.load(std::memory_order_relaxed);
             pthread_cond_wait(&woken[part], &lock);
         }
@@ -73,9 +76,8 @@ void* Work(void* argument)
 
 }  // namespace
 
-void RunParts(int count, void (*part)(int))
+void StartParts(int count, void (*part)(int))
 {
-    if (count <= 1) return part(0);
     if (started < count - 1) {
         // The threads take no signal: the program's handlers run on its own thread.
         sigset_t all, previous;
@@ -89,18 +91,22 @@ void RunParts(int count, void (*part)(int))
         }
         pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     }
-    const int threaded = started < count - 1 ? started + 1 : count;
     pthread_mutex_lock(&lock);
     job = part;
-    parts = threaded;
-    running.store(threaded - 1, std::memory_order_relaxed);
+    parts = count;
+    threadedParts = count > 1 && started < count - 1 ? started + 1 : count;
+    running.store(threadedParts - 1, std::memory_order_relaxed);
     calls.fetch_add(1, std::memory_order_relaxed);
-    for (int i = 1; i < threaded; ++i) pthread_cond_signal(&woken[i]);
+    for (int i = 1; i < threadedParts; ++i) pthread_cond_signal(&woken[i]);
     pthread_mutex_unlock(&lock);
+}
 
-    part(0);
-    for (int i = threaded; i < count; ++i) part(i);
-
+void FinishParts()
+{
+    // Part 0, and those no thread was had for. (The call's own fields stay as they are until
+    // the next start, which only this thread makes.)
+    job(0);
+    for (int i = threadedParts; i < parts; ++i) job(i);
     if (!LookFor([] { return running.load(std::memory_order_acquire) == 0; })) {
         pthread_mutex_lock(&lock);
         while (running.load(std::memory_order_acquire) != 0) pthread_cond_wait(&finished, &lock);

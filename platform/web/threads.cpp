@@ -6,9 +6,18 @@ namespace softgl {
 
 int ProcessorCount() { return 1; }
 
-void RunParts(int parts, void (*part)(int))
+static void (*job)(int);
+static int parts;
+
+void StartParts(int count, void (*part)(int))
 {
-    for (int i = 0; i < parts; ++i) part(i);
+    job = part;
+    parts = count;
+}
+
+void FinishParts()
+{
+    for (int i = 0; i < parts; ++i) job(i);
 }
 
 }  // namespace softgl

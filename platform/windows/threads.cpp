@@ -1,10 +1,15 @@
 // The threads Vellum's OpenGL draws on, as Win32 threads: started on first use, then woken for
-// each call and waited for, under one slim lock.
+// each call and waited for. A pass's drawing takes a millisecond or so, and a thread put to
+// sleep can take a tenth of that to wake, so the threads first wait by looking, giving the
+// processor away between looks, and sleep under the lock only when the wait grows long (as
+// after the render, when there is nothing more to draw).
 
 #include "gl/threads.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+
+#include <atomic>
 
 #include "gl/context.h"
 
@@ -21,55 +26,85 @@ int ProcessorCount()
 namespace {
 
 SRWLOCK lock = SRWLOCK_INIT;
-CONDITION_VARIABLE woken = CONDITION_VARIABLE_INIT, finished = CONDITION_VARIABLE_INIT;
+// A thread's own, so that a call wakes only the threads it has parts for.
+CONDITION_VARIABLE woken[MaxThreads], finished = CONDITION_VARIABLE_INIT;
+// The call, under the lock: its job, the parts on threads, and its number, so that a thread
+// takes each call once.
 void (*job)(int);
-unsigned calls;          // counts the calls, so that a thread sees each one once
-int parts, running, started;
+int threadedParts;
+std::atomic<unsigned> calls;
+std::atomic<int> running;  // its parts on other threads still at work
+// The calling thread's side: the call's parts, and the threads started so far.
+int parts, started;
+
+// Some hundreds of microseconds of looking, less where other threads want the processor.
+template <class Condition>
+bool LookFor(Condition condition)
+{
+    for (int look = 0; look < 1000; ++look) {
+        if (condition()) return true;
+        SwitchToThread();
+    }
+    return false;
+}
 
 DWORD WINAPI Work(void* argument)
 {
     const int part = int(reinterpret_cast<INT_PTR>(argument));
     unsigned seen = 0;
-    AcquireSRWLockExclusive(&lock);
     for (;;) {
-        while (calls == seen) SleepConditionVariableSRW(&woken, &lock, INFINITE, 0);
-        seen = calls;
-        if (part >= parts) continue;
+        LookFor([&] { return calls.load(std::memory_order_relaxed) != seen; });
+        AcquireSRWLockExclusive(&lock);
+        // A call with no part for this thread is passed over, asleep.
+        while (calls.load(std::memory_order_relaxed) == seen || part >= threadedParts) {
+            seen = calls.load(std::memory_order_relaxed);
+            SleepConditionVariableSRW(&woken[part], &lock, INFINITE, 0);
+        }
+        seen = calls.load(std::memory_order_relaxed);
         void (*const run)(int) = job;
         ReleaseSRWLockExclusive(&lock);
         run(part);
-        AcquireSRWLockExclusive(&lock);
-        if (--running == 0) WakeConditionVariable(&finished);
+        if (running.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+            AcquireSRWLockExclusive(&lock);
+            WakeConditionVariable(&finished);
+            ReleaseSRWLockExclusive(&lock);
+        }
     }
 }
 
 }  // namespace
 
-void RunParts(int count, void (*part)(int))
+void StartParts(int count, void (*part)(int))
 {
-    if (count <= 1) return part(0);
-    AcquireSRWLockExclusive(&lock);
     // A small stack is plenty: a part's deepest call holds a few hundred bytes.
     for (; started < count - 1 && started < MaxThreads - 1; ++started) {
+        InitializeConditionVariable(&woken[started + 1]);
         HANDLE thread = CreateThread(nullptr, 64 * 1024, Work, reinterpret_cast<void*>(INT_PTR(started + 1)),
                                      STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
         if (!thread) break;
         CloseHandle(thread);
     }
-    const int threaded = started < count - 1 ? started + 1 : count;
-    job = part;
-    parts = threaded;
-    running = threaded - 1;
-    ++calls;
-    if (running > 0) WakeAllConditionVariable(&woken);
-    ReleaseSRWLockExclusive(&lock);
-
-    part(0);
-    for (int i = threaded; i < count; ++i) part(i);
-
     AcquireSRWLockExclusive(&lock);
-    while (running > 0) SleepConditionVariableSRW(&finished, &lock, INFINITE, 0);
+    job = part;
+    parts = count;
+    threadedParts = count > 1 && started < count - 1 ? started + 1 : count;
+    running.store(threadedParts - 1, std::memory_order_relaxed);
+    calls.fetch_add(1, std::memory_order_relaxed);
+    for (int i = 1; i < threadedParts; ++i) WakeConditionVariable(&woken[i]);
     ReleaseSRWLockExclusive(&lock);
+}
+
+void FinishParts()
+{
+    // Part 0, and those no thread was had for. (The call's own fields stay as they are until
+    // the next start, which only this thread makes.)
+    job(0);
+    for (int i = threadedParts; i < parts; ++i) job(i);
+    if (!LookFor([] { return running.load(std::memory_order_acquire) == 0; })) {
+        AcquireSRWLockExclusive(&lock);
+        while (running.load(std::memory_order_acquire) != 0) SleepConditionVariableSRW(&finished, &lock, INFINITE, 0);
+        ReleaseSRWLockExclusive(&lock);
+    }
 }
 
 }  // namespace softgl
