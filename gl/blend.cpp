@@ -90,7 +90,8 @@ Paint MakePaint(const std::uint8_t colour[4], BlendKind kind)
 void PaintRun(Run run, const Paint& paint)
 {
     if (paint.kind == BlendKind::Copy) {
-        std::fill_n(run.words, run.count, paint.word);
+        const std::uint32_t word = paint.word;
+        std::fill_n(run.words, run.count, word);
         return;
     }
     std::uint8_t* bytes = Bytes(run.words);

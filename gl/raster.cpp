@@ -105,13 +105,17 @@ struct Bound {
         const Edge& edge = triangle.edges[i];
         (edge.right ? rights[rightCount++] : lefts[leftCount++]).Start(edge, firstRow);
     }
+    // Held here, where no pixel written can alias them.
+    const long long firstColumn = triangle.firstColumn, lastColumn = triangle.lastColumn;
+    const bool copy = paint.kind == BlendKind::Copy;
+    const std::uint32_t word = paint.word;
     for (int row = firstRow; row <= lastRow; ++row) {
-        long long left = triangle.firstColumn, right = triangle.lastColumn;
+        long long left = firstColumn, right = lastColumn;
         for (int i = 0; i < rightCount; ++i) right = std::min(right, rights[i].Next());
         for (int i = 0; i < leftCount; ++i) left = std::max(left, -lefts[i].Next());
         if (left > right) continue;
         const Run run = RowRun(framebuffer, ScreenHeight - 1 - row, left, right);
-        if (paint.kind == BlendKind::Copy) std::fill_n(run.words, run.count, paint.word);
+        if (copy) std::fill_n(run.words, run.count, word);
         else PaintRun(run, paint);
     }
 }

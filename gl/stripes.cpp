@@ -68,10 +68,11 @@ void DrawStripe(const Batch& batch, Stripe stripe)
         const Command& command = batch.commands[i];
         switch (command.kind) {
         case Kind::Clear: {
-            const Box& box = command.box;
+            const Box box = command.box;
+            const std::uint32_t word = command.word;
             for (int row = std::max(box.y0, stripe.y0); row < std::min(box.y1, stripe.y1); ++row) {
                 const Run run = RowRun(framebuffer, row, box.x0, box.x1 - 1);
-                std::fill_n(run.words, run.count, command.word);
+                std::fill_n(run.words, run.count, word);
             }
             break;
         }
