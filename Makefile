@@ -264,14 +264,14 @@ unit: build
 	ctest --test-dir $(BUILD) -L unit --output-on-failure
 
 LINTED := platform/linux/linux.cpp platform/linux/capture.cpp platform/linux/glfw_host.cpp platform/linux/output_file.cpp \
-          platform/linux/quoted.cpp platform/linux/screensaver.cpp \
+          platform/linux/quoted.cpp platform/linux/screensaver.cpp platform/linux/threads.cpp \
           $(wildcard core/*.cpp picture/*.cpp render/*.cpp gl/*.cpp)
 # The Windows and browser entries, against their own systems' headers (MinGW's, Emscripten's):
 # nothing builds them natively, so they are linted with the flags their builds use. (Emscripten's
 # headers trip clang-tidy's dynamic-static-initializers check on every extern declaration.)
 WINDOWS_LINTED := platform/windows/windows.cpp platform/windows/pixel_format.cpp platform/windows/activation.cpp platform/windows/wgl.cpp \
-                  platform/windows/screensaver.cpp platform/windows/saver_command.cpp
-WEB_LINTED     := platform/web/web.cpp
+                  platform/windows/screensaver.cpp platform/windows/saver_command.cpp platform/windows/threads.cpp
+WEB_LINTED     := platform/web/web.cpp platform/web/threads.cpp
 # (MinGW's headers are looked for when the recipe runs: windows-deps may just have installed them.)
 MINGW_CXX      := /usr/lib/gcc/x86_64-w64-mingw32/*-posix/include/c++
 EMSCRIPTEN_SYS := /usr/share/emscripten/cache/sysroot/include

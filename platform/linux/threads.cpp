@@ -11,7 +11,6 @@
 #include <signal.h>
 
 #include <atomic>
-#include <cstdint>
 
 #include "gl/context.h"
 
@@ -38,6 +37,8 @@ std::atomic<unsigned> calls;
 std::atomic<int> running;  // its parts on other threads still at work
 // The calling thread's side: the call's parts, and the threads started so far.
 int parts, started;
+// What each thread is told at its start: the part it draws.
+int partOf[MaxThreads];
 
 // Some hundreds of microseconds of looking, less where other threads want the processor.
 template <class Condition>
@@ -52,7 +53,7 @@ bool LookFor(Condition condition)
 
 void* Work(void* argument)
 {
-    const int part = int(reinterpret_cast<std::intptr_t>(argument));
+    const int part = *static_cast<const int*>(argument);
     unsigned seen = 0;
     for (;;) {
         LookFor([&] { return calls.load(std::memory_order_relaxed) != seen; });
@@ -86,7 +87,8 @@ void StartParts(int count, void (*part)(int))
         pthread_t thread;
         for (; started < count - 1 && started < MaxThreads - 1; ++started) {
             pthread_cond_init(&woken[started + 1], nullptr);
-            if (pthread_create(&thread, nullptr, Work, reinterpret_cast<void*>(std::intptr_t(started + 1))) != 0) break;
+            partOf[started + 1] = started + 1;
+            if (pthread_create(&thread, nullptr, Work, &partOf[started + 1]) != 0) break;
             pthread_detach(thread);
         }
         pthread_sigmask(SIG_SETMASK, &previous, nullptr);

@@ -36,6 +36,8 @@ std::atomic<unsigned> calls;
 std::atomic<int> running;  // its parts on other threads still at work
 // The calling thread's side: the call's parts, and the threads started so far.
 int parts, started;
+// What each thread is told at its start: the part it draws.
+int partOf[MaxThreads];
 
 // Some hundreds of microseconds of looking, less where other threads want the processor.
 template <class Condition>
@@ -50,7 +52,7 @@ bool LookFor(Condition condition)
 
 DWORD WINAPI Work(void* argument)
 {
-    const int part = int(reinterpret_cast<INT_PTR>(argument));
+    const int part = *static_cast<const int*>(argument);
     unsigned seen = 0;
     for (;;) {
         LookFor([&] { return calls.load(std::memory_order_relaxed) != seen; });
@@ -79,7 +81,8 @@ void StartParts(int count, void (*part)(int))
     // A small stack is plenty: a part's deepest call holds a few hundred bytes.
     for (; started < count - 1 && started < MaxThreads - 1; ++started) {
         InitializeConditionVariable(&woken[started + 1]);
-        HANDLE thread = CreateThread(nullptr, 64 * 1024, Work, reinterpret_cast<void*>(INT_PTR(started + 1)),
+        partOf[started + 1] = started + 1;
+        HANDLE thread = CreateThread(nullptr, SIZE_T(64) * 1024, Work, &partOf[started + 1],
                                      STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
         if (!thread) break;
         CloseHandle(thread);
