@@ -67,24 +67,27 @@ using LaneBytes = std::uint8_t __attribute__((vector_size(8)));
     std::memcpy(d, &result, 8);
 }
 
-Paint MakePaint(const std::uint8_t colour[4], BlendKind kind)
+void MakePaint(const std::uint8_t colour[4], BlendKind kind, Paint* paint)
 {
     // The colour's terms for each channel; the alpha channel comes out 255.
     using u16 = std::uint16_t;
-    Paint paint = {0, kind, {colour[0], colour[1], colour[2], 255}, {0, 0, 0, 0}, {}};
     const std::uint8_t opaque[4] = {colour[0], colour[1], colour[2], 255};
-    std::memcpy(&paint.word, opaque, 4);
+    std::memcpy(&paint->word, opaque, 4);
+    paint->kind = kind;
+    for (int k = 0; k < 4; ++k) {
+        paint->add[k] = opaque[k];
+        paint->factor[k] = 0;
+    }
     for (int k = 0; k < 3; ++k) {
         if (kind == BlendKind::Over) {
-            paint.add[k] = u16(MultiplyBytes(colour[k], colour[3]));
-            paint.factor[k] = u16(255 - colour[3]);
+            paint->add[k] = u16(MultiplyBytes(colour[k], colour[3]));
+            paint->factor[k] = u16(255 - colour[3]);
         }
-        if (kind == BlendKind::Screen) paint.factor[k] = u16(255 - colour[k]);
+        if (kind == BlendKind::Screen) paint->factor[k] = u16(255 - colour[k]);
     }
     if (!Vectors && kind != BlendKind::Copy)
         for (int k = 0; k < 3; ++k)
-            for (unsigned beneath = 0; beneath < 256; ++beneath) paint.table[k][beneath] = Blended(beneath, paint.add[k], paint.factor[k]);
-    return paint;
+            for (unsigned beneath = 0; beneath < 256; ++beneath) paint->table[k][beneath] = Blended(beneath, paint->add[k], paint->factor[k]);
 }
 
 void PaintRun(Run run, const Paint& paint)

@@ -32,12 +32,6 @@ static GLfloat Inside(Clip c, int plane)
     }
 }
 
-// A triangle of window positions, set up once over the pixels that may be drawn, to be filled.
-static void Queue(Fixed a, Fixed b, Fixed c)
-{
-    Triangle triangle;
-    if (SetUpTriangle(a, b, c, Drawable(), &triangle)) QueueTriangle(triangle);
-}
 
 // A triangle wholly outside one plane is dropped; new vertices are interpolated in clip space.
 void CutTriangle(Clip a, Clip b, Clip c)
@@ -57,7 +51,7 @@ void CutTriangle(Clip a, Clip b, Clip c)
         all &= outside[i];
     }
     if (all) return;
-    if (!any) return Queue(Snap(a), Snap(b), Snap(c));
+    if (!any) return QueueTriangle(Snap(a), Snap(b), Snap(c), Drawable());
 
     Clip lists[2][3 + 4 + 1] = {{a, b, c}};
     int n = 3, in = 0;
@@ -88,7 +82,7 @@ void CutTriangle(Clip a, Clip b, Clip c)
         in = 1 - in;
     }
     const Clip* polygon = lists[in];
-    for (int i = 2; i < n; ++i) Queue(Snap(polygon[i - 1]), Snap(polygon[i]), Snap(polygon[0]));
+    for (int i = 2; i < n; ++i) QueueTriangle(Snap(polygon[i - 1]), Snap(polygon[i]), Snap(polygon[0]), Drawable());
 }
 
 }  // namespace softgl

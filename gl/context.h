@@ -175,7 +175,7 @@ void Fill(const Triangle& triangle, const Paint& paint, Stripe stripe, Framebuff
 // blend.cpp: the paint of a colour under a blend; a run of pixels painted; source pixels over
 // the colour buffer's rows from its origin.
 BlendKind Blend(bool blending, GLenum sourceFactor, GLenum destinationFactor);
-Paint MakePaint(const std::uint8_t colour[4], BlendKind kind);
+void MakePaint(const std::uint8_t colour[4], BlendKind kind, Paint* paint);
 void PaintRun(Run run, const Paint& paint);
 void BlendPixels(std::uint32_t* colour, const std::uint8_t* source, int width, int height, BlendKind kind);
 
@@ -214,7 +214,7 @@ inline bool InBand(const Band& band, int row, int x) { return band.bits[row][x >
 // it; Finish returns when everything queued is drawn, as whatever reads or writes the buffers
 // other than through the queue must wait for first.
 void QueueClear(Box box, std::uint32_t word);
-void QueueTriangle(const Triangle& triangle);
+void QueueTriangle(Fixed a, Fixed b, Fixed c, Box box);
 void QueueAccumulation(Box box);
 void Submit();
 void Finish();

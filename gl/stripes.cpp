@@ -115,22 +115,29 @@ void QueueClear(Box box, std::uint32_t word)
     command.word = word;
 }
 
-// The triangle takes the current colour and blend as a paint, made once for the triangles
-// that share them.
-void QueueTriangle(const Triangle& triangle)
+// A triangle of window positions is set up once, in its place in the queue, over the pixels
+// that may be drawn; it takes the current colour and blend as a paint, made once for the
+// triangles that share them.
+void QueueTriangle(Fixed a, Fixed b, Fixed c, Box box)
 {
     if (queuing->count == QueueCapacity) Submit();
+    Command& command = queuing->commands[queuing->count];
+    if (!SetUpTriangle(a, b, c, box, &command.triangle)) return;
     const BlendKind kind = Blend(context.blending, context.sourceFactor, context.destinationFactor);
     if (queuing->paintCount == 0 || kind != paintKind || std::memcmp(paintColour, context.current, 4) != 0) {
-        if (queuing->paintCount == PaintCapacity) Submit();
-        queuing->paints[queuing->paintCount++] = MakePaint(context.current, kind);
+        if (queuing->paintCount == PaintCapacity) {
+            // The set-up moves to the start of the next batch.
+            const Triangle triangle = command.triangle;
+            Submit();
+            queuing->commands[0].triangle = triangle;
+        }
+        MakePaint(context.current, kind, &queuing->paints[queuing->paintCount++]);
         std::memcpy(paintColour, context.current, 4);
         paintKind = kind;
     }
-    Command& command = queuing->commands[queuing->count++];
-    command.kind = Kind::Triangle;
-    command.paint = std::uint8_t(queuing->paintCount - 1);
-    command.triangle = triangle;
+    Command& queued = queuing->commands[queuing->count++];
+    queued.kind = Kind::Triangle;
+    queued.paint = std::uint8_t(queuing->paintCount - 1);
 }
 
 void QueueAccumulation(Box box)
