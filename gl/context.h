@@ -215,7 +215,7 @@ inline bool InBand(const Band& band, int row, int x) { return band.bits[row][x >
 // other than through the queue must wait for first.
 void QueueClear(Box box, std::uint32_t word);
 void QueueTriangle(Fixed a, Fixed b, Fixed c, Box box);
-void QueueAccumulation(Box box);
+void QueueAccumulation(Box box, bool band);  // the colour buffer over the box, or the whole band
 void Submit();
 void Finish();
 void SplitIntoStripes();

@@ -233,9 +233,10 @@ static void APIENTRY Clear(GLbitfield mask)
 }
 
 // GL_ACCUM adds value x the colour buffer, and ends a pass: what was queued goes to the drawing
-// threads, and the next pass's calls are taken while they draw it. Only one weight is kept between clears: an accumulation at another one is
-// refused with GL_INVALID_OPERATION, as OpenGL's own errors are (the render's check reads it).
-// GL_RETURN writes value x the sums back to the colour buffer.
+// threads, and the next pass's calls are taken while they draw it. Only one weight is kept
+// between clears: an accumulation at another one is refused with GL_INVALID_OPERATION, as
+// OpenGL's own errors are (the render's check reads it). GL_RETURN writes value x the sums
+// back to the colour buffer.
 static void APIENTRY Accum(GLenum operation, GLfloat value)
 {
     Context& c = context;
@@ -247,14 +248,15 @@ static void APIENTRY Accum(GLenum operation, GLfloat value)
         }
         c.weighted = true;
         c.weight = value;
-        if (framebuffer.band.only && !c.scissoring) {
+        const bool band = framebuffer.band.only && !c.scissoring;
+        if (band) {
             ++framebuffer.band.pendingAccumulations;
         } else {
             Finish();
             Settle(framebuffer);
             ScatterBand(framebuffer);
         }
-        QueueAccumulation(Drawable());
+        QueueAccumulation(Drawable(), band);
         Submit();
     } else if (operation == GL_RETURN) {
         Finish();

@@ -140,11 +140,10 @@ void QueueTriangle(Fixed a, Fixed b, Fixed c, Box box)
     queued.paint = std::uint8_t(queuing->paintCount - 1);
 }
 
-void QueueAccumulation(Box box)
+void QueueAccumulation(Box box, bool band)
 {
     Command& command = Queued();
-    const bool wholeBand = context.framebuffer.band.only && !context.scissoring;
-    command.kind = wholeBand ? Kind::BandAccumulation : Kind::Accumulation;
+    command.kind = band ? Kind::BandAccumulation : Kind::Accumulation;
     command.box = box;
 }
 
