@@ -1,16 +1,10 @@
-// The threads Vellum's OpenGL draws on, as POSIX threads: started on first use, then woken for
-// each call and waited for. A pass's drawing takes a millisecond or so, and a thread put to
-// sleep can take a tenth of that to wake, so the threads first wait by looking, giving the
-// processor away between looks, and sleep under the lock only when the wait grows long (as
-// after the render, when there is nothing more to draw).
+// What POSIX gives Vellum's OpenGL for its drawing threads (gl/threads.h).
 
 #include "gl/threads.h"
 
 #include <pthread.h>
 #include <sched.h>
 #include <signal.h>
-
-#include <atomic>
 
 #include "gl/context.h"
 
@@ -27,93 +21,49 @@ int ProcessorCount()
 namespace {
 
 pthread_mutex_t lock = PTHREAD_MUTEX_INITIALIZER;
-// A thread's own, so that a call wakes only the threads it has parts for.
-pthread_cond_t woken[MaxThreads], finished = PTHREAD_COND_INITIALIZER;
-// The call, under the lock: its job, the parts on threads, and its number, so that a thread
-// takes each call once.
-void (*job)(int);
-int threadedParts;
-std::atomic<unsigned> calls;
-std::atomic<int> running;  // its parts on other threads still at work
-// The calling thread's side: the call's parts, and the threads started so far.
-int parts, started;
-// What each thread is told at its start: the part it draws.
-int partOf[MaxThreads];
+pthread_cond_t conditions[MaxThreads];
+bool initialised[MaxThreads];
+// What each thread is told at its start.
+struct Start {
+    void (*run)(int);
+    int part;
+} starts[MaxThreads];
 
-// Some hundreds of microseconds of looking, less where other threads want the processor.
-template <class Condition>
-bool LookFor(Condition condition)
+void* ThreadMain(void* argument)
 {
-    for (int look = 0; look < 1000; ++look) {
-        if (condition()) return true;
-        sched_yield();
-    }
-    return false;
+    const Start& start = *static_cast<const Start*>(argument);
+    start.run(start.part);
+    return nullptr;
 }
 
-void* Work(void* argument)
+pthread_cond_t& Condition(int condition)
 {
-    const int part = *static_cast<const int*>(argument);
-    unsigned seen = 0;
-    for (;;) {
-        LookFor([&] { return calls.load(std::memory_order_relaxed) != seen; });
-        pthread_mutex_lock(&lock);
-        // A call with no part for this thread is passed over, asleep.
-        while (calls.load(std::memory_order_relaxed) == seen || part >= threadedParts) {
-            seen = calls.load(std::memory_order_relaxed);
-            pthread_cond_wait(&woken[part], &lock);
-        }
-        seen = calls.load(std::memory_order_relaxed);
-        void (*const run)(int) = job;
-        pthread_mutex_unlock(&lock);
-        run(part);
-        if (running.fetch_sub(1, std::memory_order_acq_rel) == 1) {
-            pthread_mutex_lock(&lock);
-            pthread_cond_signal(&finished);
-            pthread_mutex_unlock(&lock);
-        }
-    }
+    // Made on first use, under the lock.
+    if (!initialised[condition]) pthread_cond_init(&conditions[condition], nullptr);
+    initialised[condition] = true;
+    return conditions[condition];
 }
 
 }  // namespace
 
-void StartParts(int count, void (*part)(int))
+bool StartThread(void (*run)(int), int part)
 {
-    if (started < count - 1) {
-        // The threads take no signal: the program's handlers run on its own thread.
-        sigset_t all, previous;
-        sigfillset(&all);
-        pthread_sigmask(SIG_SETMASK, &all, &previous);
-        pthread_t thread;
-        for (; started < count - 1 && started < MaxThreads - 1; ++started) {
-            pthread_cond_init(&woken[started + 1], nullptr);
-            partOf[started + 1] = started + 1;
-            if (pthread_create(&thread, nullptr, Work, &partOf[started + 1]) != 0) break;
-            pthread_detach(thread);
-        }
-        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    }
-    pthread_mutex_lock(&lock);
-    job = part;
-    parts = count;
-    threadedParts = count > 1 && started < count - 1 ? started + 1 : count;
-    running.store(threadedParts - 1, std::memory_order_relaxed);
-    calls.fetch_add(1, std::memory_order_relaxed);
-    for (int i = 1; i < threadedParts; ++i) pthread_cond_signal(&woken[i]);
-    pthread_mutex_unlock(&lock);
+    // The thread takes no signal: the program's handlers run on its own thread.
+    sigset_t all, previous;
+    sigfillset(&all);
+    pthread_sigmask(SIG_SETMASK, &all, &previous);
+    starts[part] = {run, part};
+    pthread_t thread;
+    const bool made = pthread_create(&thread, nullptr, ThreadMain, &starts[part]) == 0;
+    if (made) pthread_detach(thread);
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return made;
 }
 
-void FinishParts()
-{
-    // Part 0, and those no thread was had for. (The call's own fields stay as they are until
-    // the next start, which only this thread makes.)
-    job(0);
-    for (int i = threadedParts; i < parts; ++i) job(i);
-    if (!LookFor([] { return running.load(std::memory_order_acquire) == 0; })) {
-        pthread_mutex_lock(&lock);
-        while (running.load(std::memory_order_acquire) != 0) pthread_cond_wait(&finished, &lock);
-        pthread_mutex_unlock(&lock);
-    }
-}
+void Lock() { pthread_mutex_lock(&lock); }
+void Unlock() { pthread_mutex_unlock(&lock); }
+void Sleep(int condition) { pthread_cond_wait(&Condition(condition), &lock); }
+void Wake(int condition) { pthread_cond_signal(&Condition(condition)); }
+void GiveWay() { sched_yield(); }
 
 }  // namespace softgl

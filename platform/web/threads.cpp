@@ -1,23 +1,16 @@
-// The page's one thread: Vellum's OpenGL draws every part on it.
+// The page has one thread (gl/threads.h): Vellum's OpenGL draws every part on it, and never
+// starts, locks, sleeps or wakes another.
 
 #include "gl/threads.h"
 
 namespace softgl {
 
 int ProcessorCount() { return 1; }
-
-static void (*job)(int);
-static int parts;
-
-void StartParts(int count, void (*part)(int))
-{
-    job = part;
-    parts = count;
-}
-
-void FinishParts()
-{
-    for (int i = 0; i < parts; ++i) job(i);
-}
+bool StartThread(void (*)(int), int) { return false; }
+void Lock() {}
+void Unlock() {}
+void Sleep(int) {}
+void Wake(int) {}
+void GiveWay() {}
 
 }  // namespace softgl

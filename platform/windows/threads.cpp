@@ -1,15 +1,9 @@
-// The threads Vellum's OpenGL draws on, as Win32 threads: started on first use, then woken for
-// each call and waited for. A pass's drawing takes a millisecond or so, and a thread put to
-// sleep can take a tenth of that to wake, so the threads first wait by looking, giving the
-// processor away between looks, and sleep under the lock only when the wait grows long (as
-// after the render, when there is nothing more to draw).
+// What Win32 gives Vellum's OpenGL for its drawing threads (gl/threads.h).
 
 #include "gl/threads.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
-
-#include <atomic>
 
 #include "gl/context.h"
 
@@ -26,88 +20,36 @@ int ProcessorCount()
 namespace {
 
 SRWLOCK lock = SRWLOCK_INIT;
-// A thread's own, so that a call wakes only the threads it has parts for.
-CONDITION_VARIABLE woken[MaxThreads], finished = CONDITION_VARIABLE_INIT;
-// The call, under the lock: its job, the parts on threads, and its number, so that a thread
-// takes each call once.
-void (*job)(int);
-int threadedParts;
-std::atomic<unsigned> calls;
-std::atomic<int> running;  // its parts on other threads still at work
-// The calling thread's side: the call's parts, and the threads started so far.
-int parts, started;
-// What each thread is told at its start: the part it draws.
-int partOf[MaxThreads];
+CONDITION_VARIABLE conditions[MaxThreads];  // zero is CONDITION_VARIABLE_INIT
+// What each thread is told at its start.
+struct Start {
+    void (*run)(int);
+    int part;
+} starts[MaxThreads];
 
-// Some hundreds of microseconds of looking, less where other threads want the processor.
-template <class Condition>
-bool LookFor(Condition condition)
+DWORD WINAPI ThreadMain(void* argument)
 {
-    for (int look = 0; look < 1000; ++look) {
-        if (condition()) return true;
-        SwitchToThread();
-    }
-    return false;
-}
-
-DWORD WINAPI Work(void* argument)
-{
-    const int part = *static_cast<const int*>(argument);
-    unsigned seen = 0;
-    for (;;) {
-        LookFor([&] { return calls.load(std::memory_order_relaxed) != seen; });
-        AcquireSRWLockExclusive(&lock);
-        // A call with no part for this thread is passed over, asleep.
-        while (calls.load(std::memory_order_relaxed) == seen || part >= threadedParts) {
-            seen = calls.load(std::memory_order_relaxed);
-            SleepConditionVariableSRW(&woken[part], &lock, INFINITE, 0);
-        }
-        seen = calls.load(std::memory_order_relaxed);
-        void (*const run)(int) = job;
-        ReleaseSRWLockExclusive(&lock);
-        run(part);
-        if (running.fetch_sub(1, std::memory_order_acq_rel) == 1) {
-            AcquireSRWLockExclusive(&lock);
-            WakeConditionVariable(&finished);
-            ReleaseSRWLockExclusive(&lock);
-        }
-    }
+    const Start& start = *static_cast<const Start*>(argument);
+    start.run(start.part);
+    return 0;
 }
 
 }  // namespace
 
-void StartParts(int count, void (*part)(int))
+bool StartThread(void (*run)(int), int part)
 {
+    starts[part] = {run, part};
     // A small stack is plenty: a part's deepest call holds a few hundred bytes.
-    for (; started < count - 1 && started < MaxThreads - 1; ++started) {
-        InitializeConditionVariable(&woken[started + 1]);
-        partOf[started + 1] = started + 1;
-        HANDLE thread = CreateThread(nullptr, SIZE_T(64) * 1024, Work, &partOf[started + 1],
-                                     STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
-        if (!thread) break;
-        CloseHandle(thread);
-    }
-    AcquireSRWLockExclusive(&lock);
-    job = part;
-    parts = count;
-    threadedParts = count > 1 && started < count - 1 ? started + 1 : count;
-    running.store(threadedParts - 1, std::memory_order_relaxed);
-    calls.fetch_add(1, std::memory_order_relaxed);
-    for (int i = 1; i < threadedParts; ++i) WakeConditionVariable(&woken[i]);
-    ReleaseSRWLockExclusive(&lock);
+    HANDLE thread = CreateThread(nullptr, SIZE_T(64) * 1024, ThreadMain, &starts[part], STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    if (!thread) return false;
+    CloseHandle(thread);
+    return true;
 }
 
-void FinishParts()
-{
-    // Part 0, and those no thread was had for. (The call's own fields stay as they are until
-    // the next start, which only this thread makes.)
-    job(0);
-    for (int i = threadedParts; i < parts; ++i) job(i);
-    if (!LookFor([] { return running.load(std::memory_order_acquire) == 0; })) {
-        AcquireSRWLockExclusive(&lock);
-        while (running.load(std::memory_order_acquire) != 0) SleepConditionVariableSRW(&finished, &lock, INFINITE, 0);
-        ReleaseSRWLockExclusive(&lock);
-    }
-}
+void Lock() { AcquireSRWLockExclusive(&lock); }
+void Unlock() { ReleaseSRWLockExclusive(&lock); }
+void Sleep(int condition) { SleepConditionVariableSRW(&conditions[condition], &lock, INFINITE, 0); }
+void Wake(int condition) { WakeConditionVariable(&conditions[condition]); }
+void GiveWay() { SwitchToThread(); }
 
 }  // namespace softgl
