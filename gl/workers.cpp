@@ -78,7 +78,7 @@ void StartParts(int count, void (*part)(int))
 
 void FinishParts()
 {
-    // Part 0, and those no thread was had for. (The call's own fields stay as they are until
+    // The first part, and those no thread was had for. (The call's own fields stay as they are until
     // the next start, which only this thread makes.)
     job(0);
     for (int i = threadedParts; i < parts; ++i) job(i);
