@@ -120,24 +120,19 @@ void QueueClear(Box box, std::uint32_t word)
 // triangles that share them.
 void QueueTriangle(Fixed a, Fixed b, Fixed c, Box box)
 {
-    if (queuing->count == QueueCapacity) Submit();
+    const BlendKind kind = Blend(context.blending, context.sourceFactor, context.destinationFactor);
+    const bool newPaint = queuing->paintCount == 0 || kind != paintKind || std::memcmp(paintColour, context.current, 4) != 0;
+    if (queuing->count == QueueCapacity || (newPaint && queuing->paintCount == PaintCapacity)) Submit();
     Command& command = queuing->commands[queuing->count];
     if (!SetUpTriangle(a, b, c, box, &command.triangle)) return;
-    const BlendKind kind = Blend(context.blending, context.sourceFactor, context.destinationFactor);
-    if (queuing->paintCount == 0 || kind != paintKind || std::memcmp(paintColour, context.current, 4) != 0) {
-        if (queuing->paintCount == PaintCapacity) {
-            // The set-up moves to the start of the next batch.
-            const Triangle triangle = command.triangle;
-            Submit();
-            queuing->commands[0].triangle = triangle;
-        }
+    if (newPaint || queuing->paintCount == 0) {
         MakePaint(context.current, kind, &queuing->paints[queuing->paintCount++]);
         std::memcpy(paintColour, context.current, 4);
         paintKind = kind;
     }
-    Command& queued = queuing->commands[queuing->count++];
-    queued.kind = Kind::Triangle;
-    queued.paint = std::uint8_t(queuing->paintCount - 1);
+    command.kind = Kind::Triangle;
+    command.paint = std::uint8_t(queuing->paintCount - 1);
+    ++queuing->count;
 }
 
 void QueueAccumulation(Box box, bool band)
